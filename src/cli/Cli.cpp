@@ -1,0 +1,159 @@
+#include "cli/Cli.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include <nlohmann/json.hpp>
+
+#include "model/Cp1252.h"
+#include "model/Time.h"
+#include "resources/Strings.h"
+
+namespace tracklore::cli {
+
+const std::set<std::string> CommonFlags = {"--msh", "--yes", "--no"};
+
+bool Arguments::Parse(const std::vector<std::string>& args, const std::set<std::string>& flags,
+                      const std::set<std::string>& valued, std::string& error) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional_.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (flags.count(arg)) {
+            flags_.insert(arg);
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (std::size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        if (valued.count(name)) {
+            if (inlineValue) {
+                values_[name] = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                values_[name] = args[++i];
+            } else {
+                error = "Option " + name + " braucht einen Wert.";
+                return false;
+            }
+            continue;
+        }
+        error = "Unbekannte Option: " + arg;
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> Arguments::Value(const std::string& option) const {
+    auto it = values_.find(option);
+    if (it == values_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+CliApp::CliApp() {
+    ApplyDefaultSettings(settings);
+    ui.output = &out;
+}
+
+void CliApp::ApplyCommonOptions(const Arguments& args) {
+    if (args.Has("--msh")) {
+        settings.MSH = 1;
+    }
+    if (args.Has("--yes")) {
+        ui.answerMode = AnswerMode::Yes;
+    } else if (args.Has("--no")) {
+        ui.answerMode = AnswerMode::No;
+    }
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+std::string DocumentJson(const TrackList& doc) {
+    nlohmann::ordered_json json;
+    if (doc.documentPath.empty()) {
+        json["kind"] = nullptr;
+    } else {
+        json["kind"] = doc.documentKind == DocumentKindXmcd ? "xmcd" : "cue";
+    }
+    json["title"] = Cp1252ToUtf8(doc.cd.title);
+    json["artist"] = Cp1252ToUtf8(doc.cd.artist);
+    json["year"] = Cp1252ToUtf8(doc.cd.year);
+    json["genre"] = Cp1252ToUtf8(doc.cd.genre);
+    json["discId"] = Cp1252ToUtf8(doc.cd.discId);
+    json["totalSeconds"] = doc.cd.totalSeconds;
+    json["audioFile"] = Cp1252ToUtf8(doc.cd.audioFile);
+    json["tracks"] = nlohmann::ordered_json::array();
+    for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
+        const Track& track = doc.tracks[i];
+        nlohmann::ordered_json entry;
+        entry["number"] = i + 1;
+        entry["title"] = Cp1252ToUtf8(track.title);
+        entry["performer"] = Cp1252ToUtf8(track.performer);
+        entry["start"] = track.start;
+        entry["length"] = TrackLength(doc, i);
+        json["tracks"].push_back(entry);
+    }
+    return json.dump(2) + "\n";
+}
+
+std::string DocumentText(const TrackList& doc, TimeFormat format) {
+    auto line = [](int labelId, const std::string& value) {
+        return Cp1252ToUtf8(FormatString(labelId, {value})) + "\n";
+    };
+    std::string text;
+    if (!doc.documentPath.empty()) {
+        text += line(6010, doc.documentPath);
+    }
+    text += line(6011, doc.cd.title);
+    text += line(6012, doc.cd.artist);
+    text += line(6013, doc.cd.year);
+    text += line(6014, doc.cd.genre);
+    text += line(6015, doc.cd.discId);
+    text += line(6016, doc.cd.totalSeconds != 0
+                           ? FormatTimeShort(doc.cd.totalSeconds * FramesPerSecond, format)
+                           : std::string(String(str::UnknownLength)));
+    text += line(6017, doc.cd.audioFile);
+    text += "\n" + Cp1252ToUtf8(String(6018)) + "\n";
+    for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
+        const Track& track = doc.tracks[i];
+        std::int32_t length = TrackLength(doc, i);
+        std::string lengthText = length == UnknownLength ? std::string(String(str::UnknownLength))
+                                                         : FormatTime(length, format);
+        text += Cp1252ToUtf8(FormatString(6019, {i + 1, FormatTime(track.start, format), lengthText,
+                                                 track.performer.str(), track.title.str()})) +
+                "\n";
+    }
+    return text;
+}
+
+int UsageError(const std::string& text) {
+    std::cerr << "tracklore-cli: " << text << "\n";
+    return ExitUsage;
+}
+
+std::vector<Command>& CommandRegistry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+RegisterCommand::RegisterCommand(std::string name, std::string usage,
+                                 std::function<int(const std::vector<std::string>&)> run) {
+    CommandRegistry().push_back({std::move(name), std::move(usage), std::move(run)});
+}
+
+}  // namespace tracklore::cli

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/ConsolePlatform.h"
+#include "model/TrackList.h"
+#include "platform/Session.h"
+#include "settings/Settings.h"
+
+namespace tracklore::cli {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+// The command line of one command: options and positional arguments.
+class Arguments {
+  public:
+    // `flags` take no value, `valued` take the next argument. Unknown options are errors.
+    bool Parse(const std::vector<std::string>& args, const std::set<std::string>& flags,
+               const std::set<std::string>& valued, std::string& error);
+    bool Has(const std::string& flag) const { return flags_.count(flag) > 0; }
+    std::optional<std::string> Value(const std::string& option) const;
+    const std::vector<std::string>& Positional() const { return positional_; }
+
+  private:
+    std::set<std::string> flags_;
+    std::map<std::string, std::string> values_;
+    std::vector<std::string> positional_;
+};
+
+// The application object of one command: the document, the settings and the console.
+class CliApp {
+  public:
+    CliApp();
+    TrackList doc;
+    Settings settings;
+    ConsolePlatform ui;
+    Session session{doc, settings, ui};
+    std::string out;  // standard output, written only when the command succeeds
+
+    // Applies the options every command shares: --msh, --yes, --no.
+    void ApplyCommonOptions(const Arguments& args);
+    // Exit status after a command whose own verdict is `ok`: an error message counts too.
+    int Finish(bool ok) const { return ok && !ui.ErrorShown() ? ExitOk : ExitFailed; }
+};
+
+// The options every command accepts.
+extern const std::set<std::string> CommonFlags;
+
+// A file or folder argument made absolute, as a file dialog would hand it over.
+std::string AbsolutePath(const std::string& path);
+
+// The document as the JSON form of the command-line contract (UTF-8).
+std::string DocumentJson(const TrackList& doc);
+// The document as readable text (UTF-8).
+std::string DocumentText(const TrackList& doc, TimeFormat format);
+
+// Prints a usage error to standard error and returns ExitUsage.
+int UsageError(const std::string& text);
+
+struct Command {
+    std::string name;
+    std::string usage;
+    std::function<int(const std::vector<std::string>&)> run;
+};
+
+// Commands register themselves from their own source files.
+std::vector<Command>& CommandRegistry();
+struct RegisterCommand {
+    RegisterCommand(std::string name, std::string usage,
+                    std::function<int(const std::vector<std::string>&)> run);
+};
+
+}  // namespace tracklore::cli

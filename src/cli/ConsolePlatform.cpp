@@ -1,0 +1,160 @@
+#include "cli/ConsolePlatform.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "model/Cp1252.h"
+#include "resources/Strings.h"
+
+namespace tracklore::cli {
+
+std::string ConsoleMessageText(const std::string& caption, const std::string& text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        plain += text[i];
+    }
+    return Cp1252ToUtf8(caption) + ": " + Cp1252ToUtf8(plain);
+}
+
+void ConsolePlatform::PresetOpenFile(std::string path, int filterIndex) {
+    openPreset_ = FileDialogResult{std::move(path), filterIndex};
+}
+
+void ConsolePlatform::PresetSaveFile(std::string path, int filterIndex) {
+    savePreset_ = FileDialogResult{std::move(path), filterIndex};
+}
+
+void ConsolePlatform::PresetFolder(std::string path) {
+    folderPreset_ = std::move(path);
+}
+
+MsgResult ConsolePlatform::ShowMessage(const Message& message) {
+    if (message.captionId == str::ErrorCaption) {
+        errorShown_ = true;
+    }
+    std::cerr << ConsoleMessageText(message.caption, message.text) << "\n";
+    if (message.buttons == MsgButtons::Ok) {
+        return MsgResult::Ok;
+    }
+    return Decide(message);
+}
+
+MsgResult ConsolePlatform::Decide(const Message& message) {
+    auto yes = [&] {
+        switch (message.buttons) {
+            case MsgButtons::OkCancel:
+                return MsgResult::Ok;
+            case MsgButtons::AbortRetryIgnore:
+                return MsgResult::Retry;
+            default:
+                return MsgResult::Yes;
+        }
+    };
+    auto no = [&] {
+        switch (message.buttons) {
+            case MsgButtons::OkCancel:
+                return MsgResult::Cancel;
+            case MsgButtons::AbortRetryIgnore:
+                return MsgResult::Abort;
+            default:
+                return MsgResult::No;
+        }
+    };
+    if (answerMode == AnswerMode::Yes) {
+        return yes();
+    }
+    if (answerMode == AnswerMode::No) {
+        return no();
+    }
+    if (!isatty(STDIN_FILENO)) {
+        return message.DefaultAnswer();
+    }
+    // Ask at the terminal; an empty line or the end of input takes the default button.
+    struct Choice {
+        char key;
+        const char* label;
+        MsgResult result;
+    };
+    std::vector<Choice> choices;
+    switch (message.buttons) {
+        case MsgButtons::Ok:
+            break;
+        case MsgButtons::OkCancel:
+            choices = {{'o', "[o] OK", MsgResult::Ok}, {'a', "[a] Abbruch", MsgResult::Cancel}};
+            break;
+        case MsgButtons::YesNo:
+            choices = {{'j', "[j] Ja", MsgResult::Yes}, {'n', "[n] Nein", MsgResult::No}};
+            break;
+        case MsgButtons::YesNoCancel:
+            choices = {{'j', "[j] Ja", MsgResult::Yes},
+                       {'n', "[n] Nein", MsgResult::No},
+                       {'a', "[a] Abbruch", MsgResult::Cancel}};
+            break;
+        case MsgButtons::AbortRetryIgnore:
+            choices = {{'b', "[b] Beenden", MsgResult::Abort},
+                       {'w', "[w] Wiederholen", MsgResult::Retry},
+                       {'i', "[i] Ignorieren", MsgResult::Ignore}};
+            break;
+    }
+    MsgResult fallback = message.DefaultAnswer();
+    while (true) {
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            std::cerr << (i ? "  " : "") << choices[i].label;
+        }
+        std::cerr << " ? " << std::flush;
+        std::string line;
+        if (!std::getline(std::cin, line) || line.empty()) {
+            return fallback;
+        }
+        char key = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+        for (const auto& choice : choices) {
+            if (choice.key == key) {
+                return choice.result;
+            }
+        }
+    }
+}
+
+std::optional<FileDialogResult> ConsolePlatform::ChooseOpenFile(const FileDialogRequest&) {
+    auto result = openPreset_;
+    openPreset_.reset();
+    return result;
+}
+
+std::optional<FileDialogResult> ConsolePlatform::ChooseSaveFile(const FileDialogRequest&) {
+    auto result = savePreset_;
+    savePreset_.reset();
+    return result;
+}
+
+std::optional<std::string> ConsolePlatform::BrowseForFolder(const std::string&,
+                                                            const std::string&) {
+    auto result = folderPreset_;
+    folderPreset_.reset();
+    return result;
+}
+
+MsgResult ConsolePlatform::ShowFragmentResults(const std::string& heading,
+                                               const std::vector<FragmentRow>& rows) {
+    if (printFragmentRows && output) {
+        *output += Cp1252ToUtf8(heading) + "\n";
+        for (const auto& row : rows) {
+            *output += Cp1252ToUtf8(row.number) + "\t" + Cp1252ToUtf8(row.artist) + "\t" +
+                       Cp1252ToUtf8(row.title) + "\t" + Cp1252ToUtf8(row.size) + "\n";
+        }
+    }
+    // The dialog's focused button is "Ja".
+    if (answerMode == AnswerMode::No) {
+        return MsgResult::No;
+    }
+    return MsgResult::Yes;
+}
+
+}  // namespace tracklore::cli

@@ -1,0 +1,40 @@
+#include "platform/Session.h"
+
+namespace tracklore {
+
+void SetModified(Session& session, bool modified) {
+    if (session.doc.modified == modified) {
+        return;
+    }
+    session.doc.modified = modified;
+    session.ui.UpdateTitle();
+    session.ui.UpdateStatusBar();
+}
+
+void ClearTrackList(Session& session) {
+    ResetTrackList(session.doc);
+    SetModified(session, true);
+}
+
+MsgResult ShowStringMessage(Session& session, int textId, std::initializer_list<FormatArg> args,
+                            int captionId, MsgButtons buttons, MsgIcon icon, int defaultButton) {
+    Message message;
+    message.textId = textId;
+    message.captionId = captionId;
+    message.text = FormatString(textId, args);
+    message.caption = std::string(String(captionId));
+    message.buttons = buttons;
+    message.icon = icon;
+    message.defaultButton = defaultButton;
+    return session.ui.ShowMessage(message);
+}
+
+void ShowError(Session& session, int textId, std::initializer_list<FormatArg> args) {
+    ShowStringMessage(session, textId, args, str::ErrorCaption, MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void ShowInfo(Session& session, int textId, std::initializer_list<FormatArg> args, int captionId) {
+    ShowStringMessage(session, textId, args, captionId, MsgButtons::Ok, MsgIcon::Information);
+}
+
+}  // namespace tracklore

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "model/TrackList.h"
+#include "platform/Platform.h"
+#include "resources/Strings.h"
+#include "settings/Settings.h"
+
+namespace tracklore {
+
+// What an operation works on: the one document, the settings and the person at the screen.
+// Lives in the application object (editor or command line); passed by reference.
+struct Session {
+    TrackList& doc;
+    Settings& settings;
+    Platform& ui;
+
+    TimeFormat timeFormat() const { return settings.timeFormat(); }
+};
+
+// Stores the modified flag; only when it changes, title and status bar are rewritten.
+void SetModified(Session& session, bool modified);
+
+// Empties the document (all fields, no tracks, untitled, kind CUE) and marks it modified.
+void ClearTrackList(Session& session);
+
+// Message box helpers. Texts come from the string table by number and are formatted with
+// the arguments; the caption is a string number too.
+MsgResult ShowStringMessage(Session& session, int textId, std::initializer_list<FormatArg> args,
+                            int captionId, MsgButtons buttons, MsgIcon icon, int defaultButton = 0);
+// A warning with caption 1020 "Fehler".
+void ShowError(Session& session, int textId, std::initializer_list<FormatArg> args = {});
+// An information box with caption 1001 "Tracklore" unless another caption is given.
+void ShowInfo(Session& session, int textId, std::initializer_list<FormatArg> args = {},
+              int captionId = str::AppName);
+
+}  // namespace tracklore

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tracklore {
+
+// The text of a string-table entry as Windows-1252 bytes; empty for a number without text.
+std::string_view String(int id);
+
+// One argument of a printf-style format from the string table.
+class FormatArg {
+  public:
+    enum class Kind { Integer, Real, Text };
+    FormatArg(int value) : kind_(Kind::Integer), integer_(value) {}        // NOLINT
+    FormatArg(long value) : kind_(Kind::Integer), integer_(value) {}       // NOLINT
+    FormatArg(long long value) : kind_(Kind::Integer), integer_(value) {}  // NOLINT
+    FormatArg(unsigned value) : kind_(Kind::Integer), integer_(value) {}   // NOLINT
+    FormatArg(unsigned long value)                                         // NOLINT
+        : kind_(Kind::Integer), integer_(static_cast<long long>(value)) {}
+    FormatArg(double value) : kind_(Kind::Real), real_(value) {}              // NOLINT
+    FormatArg(std::string_view value) : kind_(Kind::Text), text_(value) {}    // NOLINT
+    FormatArg(const std::string& value) : kind_(Kind::Text), text_(value) {}  // NOLINT
+    FormatArg(const char* value) : kind_(Kind::Text), text_(value) {}         // NOLINT
+
+    Kind kind() const { return kind_; }
+    long long integer() const { return integer_; }
+    double real() const { return real_; }
+    std::string_view text() const { return text_; }
+
+  private:
+    Kind kind_;
+    long long integer_ = 0;
+    double real_ = 0.0;
+    std::string_view text_;
+};
+
+// Fills a printf-style pattern (%d, %0d, %02d, %s, %x, %0.1f, % .16g, %% ...) with the
+// arguments, always in the "C" locale. A conversion without an argument, or with one of
+// another kind, is filled with 0 or an empty text instead of reading garbage.
+std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg> args);
+
+inline std::string FormatString(int id, std::initializer_list<FormatArg> args) {
+    return FormatText(String(id), args);
+}
+
+// Splits a "|"-separated list (filters, categories, genres) into its pieces, empty pieces kept.
+std::vector<std::string> SplitList(std::string_view text, char separator = '|');
+
+// Numbers of the string table used from more than one place.
+namespace str {
+constexpr int AppName = 1001;
+constexpr int ErrorCaption = 1020;
+constexpr int UnknownLength = 1019;
+constexpr int CannotOpenFile = 1048;
+}  // namespace str
+
+}  // namespace tracklore

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "model/TrackList.h"
+
+namespace tracklore {
+
+// The program's settings, one field per INI key. The nine keys of section State are read at
+// start and written at exit; URL, MSH and Priority are shared by every running copy.
+struct Settings {
+    // [State]
+    std::string LastDir;
+    std::string LastMP3Dir;
+    std::string LastFileMask = "*.mp3";
+    int ScanID3v2 = 1;
+    int ScanID3v1 = 1;
+    int ScanArchives = 1;
+    int LastSaveFilter = 1;
+    int LastExportFilter = 1;
+    int SearchKeep = 0;
+    // [FreeDB]
+    std::string URL;  // default: string 1084
+    // [Formats]
+    int MSH = 0;
+    // [MP3Scan]
+    int Priority = 0;
+
+    TimeFormat timeFormat() const { return MSH == 1 ? TimeFormat::Msh : TimeFormat::Msf; }
+};
+
+// The defaults of every key (URL from the string table).
+void ApplyDefaultSettings(Settings& settings);
+Settings DefaultSettings();
+
+// The product name and version written into every file the program produces.
+constexpr const char* VersionText = "Tracklore v1.6";
+
+}  // namespace tracklore
