@@ -15,3 +15,11 @@ namespace tracklore {
 bool ReadCueSheet(Session& session, std::string_view text, const std::string& directory);
 
 }  // namespace tracklore
+
+namespace tracklore {
+
+// The cue sheet text of the document (CR LF line ends). When `audioFile` is empty it is set
+// to the base name chosen for the FILE line; nothing else changes.
+std::string WriteCueSheet(TrackList& doc, TimeFormat format);
+
+}  // namespace tracklore

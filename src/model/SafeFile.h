@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tracklore {
+
+// Writes a file so that a crash, a full disk or a failing write never leaves a half-written
+// file in place of a good one: the bytes go to a new temporary file in the target's folder
+// (created exclusively, unpredictable name), are flushed to disk, and the temporary file is
+// renamed over the target in one step. Until Commit() the target is untouched; a file that
+// is destroyed without a successful Commit() removes its temporary file.
+class SafeFile {
+  public:
+    SafeFile() = default;
+    ~SafeFile();
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+
+    // Creates the temporary file beside `target`. False (errno set) when that fails.
+    bool Create(const std::string& target);
+    bool Write(const void* data, std::size_t size);
+    bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
+    // Flushes, keeps the permissions of an existing target (else the usual 0666 & ~umask),
+    // and renames over the target. False (errno set) on any failure; the temporary file is
+    // then removed and the target stays as it was.
+    bool Commit();
+    // Removes the temporary file; the target stays as it was.
+    void Discard();
+
+    const std::string& TemporaryPath() const { return tempPath_; }
+    // errno of the first failure, 0 when none happened.
+    int Error() const { return error_; }
+
+  private:
+    int fd_ = -1;
+    std::string target_;
+    std::string tempPath_;
+    int error_ = 0;
+};
+
+// The whole job in one call: true when `bytes` now stand in `path`.
+bool WriteFileSafely(const std::string& path, std::string_view bytes, int* error = nullptr);
+
+// Reads a whole regular file; false when it cannot be opened or read (errno set).
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Size of the file at path; 0 when it does not exist or is not a regular file.
+std::uint64_t FileSizeOf(const std::string& path);
+bool FileExists(const std::string& path);
+
+}  // namespace tracklore
