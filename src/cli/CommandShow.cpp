@@ -1,11 +1,7 @@
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "cli/Cli.h"
-#include "formats/CueSheet.h"
-#include "model/Text.h"
+#include "formats/Document.h"
 
 namespace tracklore::cli {
 namespace {
@@ -23,22 +19,7 @@ int RunShow(const std::vector<std::string>& argv) {
     }
     CliApp app;
     app.ApplyCommonOptions(args);
-    std::string path = AbsolutePath(args.Positional()[0]);
-
-    std::ifstream file(path, std::ios::binary);
-    std::error_code ec;
-    if (!file || std::filesystem::is_directory(path, ec)) {
-        ShowError(app.session, str::CannotOpenFile, {path});
-        return app.Finish(false);
-    }
-    std::stringstream content;
-    content << file.rdbuf();
-    bool ok = ReadCueSheet(app.session, content.str(), DirPart(path));
-    if (ok) {
-        app.doc.documentPath = path;
-        app.doc.documentKind = DocumentKindCue;
-        app.doc.modified = false;
-    }
+    bool ok = OpenDocument(app.session, AbsolutePath(args.Positional()[0]));
     int status = app.Finish(ok);
     if (status == ExitOk) {
         std::cout << (args.Has("--json") ? DocumentJson(app.doc)

@@ -1,0 +1,181 @@
+#include "formats/Document.h"
+
+#include "formats/CueSheet.h"
+#include "formats/Xmcd.h"
+#include "model/SafeFile.h"
+#include "model/Text.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+namespace {
+constexpr int MsgUnreadable = 1025;
+constexpr int MsgTooLarge = 1026;
+constexpr int MsgOverwrite = 1039;
+constexpr int CaptionOpen = 1023;
+constexpr int OpenFilters = 1024;
+constexpr int CaptionSave = 1036;
+constexpr int CaptionSaveAs = 1037;
+constexpr int SaveFilters = 1038;
+constexpr int SaveFilterXmcd = 2;
+}  // namespace
+
+std::string DocumentTextFromBytes(const std::string& bytes) {
+    std::string_view input = SkipUtf8Bom(bytes);
+    std::string text;
+    text.reserve(input.size() + 1);
+    std::size_t pos = 0;
+    while (pos < input.size()) {
+        std::size_t lf = input.find('\n', pos);
+        std::string_view line =
+            input.substr(pos, lf == std::string_view::npos ? std::string_view::npos : lf - pos);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);  // text mode: CR LF becomes LF
+        }
+        text += line;
+        text += '\n';
+        if (lf == std::string_view::npos) {
+            break;
+        }
+        pos = lf + 1;
+    }
+    return text;
+}
+
+bool OpenDocument(Session& session, const std::string& path) {
+    if (FileSizeOf(path) >= MaxDocumentBytes) {
+        ShowError(session, MsgTooLarge, {path, static_cast<long long>(MaxDocumentBytes)});
+        return false;
+    }
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    // The file may have grown since its size was taken.
+    if (bytes.size() >= MaxDocumentBytes) {
+        ShowError(session, MsgTooLarge, {path, static_cast<long long>(MaxDocumentBytes)});
+        return false;
+    }
+    const std::string text = DocumentTextFromBytes(bytes);
+    TrackList& doc = session.doc;
+    bool ok = false;
+    int kind = DocumentKindCue;
+    if (ReadXmcd(session, text)) {
+        ok = true;
+        kind = DocumentKindXmcd;
+    } else {
+        std::string dir = DirPart(path);
+        ok = ReadCueSheet(session, text, dir.empty() ? std::string("./") : dir);
+    }
+    if (ok) {
+        if (doc.cd.audioFile.empty()) {
+            doc.cd.audioFile = StripExtension(FileNamePart(path));
+        }
+        doc.documentKind = kind;
+        doc.documentPath = path;
+        SetModified(session, false);
+    } else {
+        ShowError(session, MsgUnreadable);
+    }
+    session.ui.RefreshMainWindow();
+    return ok;
+}
+
+bool ShowOpenDialog(Session& session) {
+    FileDialogRequest request;
+    request.titleId = CaptionOpen;
+    request.title = std::string(String(CaptionOpen));
+    request.filters = ParseFilterList(std::string(String(OpenFilters)));
+    request.filterIndex = 1;
+    request.startDir = session.settings.LastDir;
+    request.fileMustExist = true;
+    auto chosen = session.ui.ChooseOpenFile(request);
+    if (!chosen) {
+        return false;
+    }
+    session.settings.LastDir = DirPart(chosen->path);
+    if (!FileExists(chosen->path)) {
+        return false;
+    }
+    return OpenDocument(session, chosen->path);
+}
+
+std::string ProposedDocumentName(const TrackList& doc) {
+    if (!doc.cd.audioFile.empty()) {
+        return SanitizeFileName(doc.cd.audioFile);
+    }
+    std::string joined = doc.cd.artist.str() + " - " + doc.cd.title.str();
+    return joined == " - " ? std::string() : SanitizeFileName(joined);
+}
+
+bool SaveDocument(Session& session, bool saveAs) {
+    TrackList& doc = session.doc;
+    Settings& settings = session.settings;
+    const int captionId = saveAs ? CaptionSaveAs : CaptionSave;
+    std::string name;
+    int kind = doc.documentKind;
+    std::string newAudioFile;
+
+    if (saveAs || doc.documentPath.empty()) {
+        std::string proposal =
+            doc.documentPath.empty() ? ProposedDocumentName(doc) : doc.documentPath;
+        while (true) {
+            FileDialogRequest request;
+            request.titleId = captionId;
+            request.title = std::string(String(captionId));
+            request.filters = ParseFilterList(std::string(String(SaveFilters)));
+            request.filterIndex = settings.LastSaveFilter;
+            request.startDir = settings.LastDir;
+            request.proposedName = proposal;
+            auto chosen = session.ui.ChooseSaveFile(request);
+            if (!chosen) {
+                return false;
+            }
+            name = chosen->path;
+            settings.LastDir = DirPart(name);
+            settings.LastSaveFilter = chosen->filterIndex;
+            kind = chosen->filterIndex == SaveFilterXmcd ? DocumentKindXmcd : DocumentKindCue;
+            if (!HasExtension(name)) {
+                name += kind == DocumentKindXmcd ? ".xmcd" : ".cue";
+            }
+            if (FileExists(name)) {
+                MsgResult answer = ShowStringMessage(session, MsgOverwrite, {name}, captionId,
+                                                     MsgButtons::YesNo, MsgIcon::Warning, 1);
+                if (answer != MsgResult::Yes) {
+                    proposal = name;
+                    continue;
+                }
+            }
+            newAudioFile = FileNamePart(StripExtension(name));
+            break;
+        }
+    } else {
+        name = doc.documentPath;
+    }
+
+    // The text is built on a copy: the document takes the writer's audio file name only
+    // once the file is safely written.
+    TrackList written = doc;
+    if (!newAudioFile.empty()) {
+        written.cd.audioFile = newAudioFile;
+    }
+    const std::string text = kind == DocumentKindXmcd
+                                 ? WriteXmcd(written)
+                                 : WriteCueSheet(written, session.timeFormat());
+    if (!newAudioFile.empty()) {
+        doc.cd.audioFile = newAudioFile;  // Save As names the audio file after the saved file
+    }
+    if (!WriteFileSafely(name, text)) {
+        ShowError(session, str::CannotOpenFile, {name});
+        return false;
+    }
+    doc.cd.audioFile = written.cd.audioFile;
+    doc.documentPath = name;
+    doc.documentKind = kind;
+    SetModified(session, false);
+    session.ui.UpdateTitle();
+    return true;
+}
+
+}  // namespace tracklore
