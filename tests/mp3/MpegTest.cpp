@@ -41,7 +41,8 @@ TEST(Mpeg, TwoSecondMinimum) {
     MpegStreamInfo info = Probe(CbrStream(40000, 10));
     ASSERT_TRUE(info.isMpeg);
     EXPECT_FLOAT_EQ(info.durationSeconds, 2.0f);
-    MemorySource short1(CbrStream(39000, 10));
+    std::string tooShort = CbrStream(39000, 10);
+    MemorySource short1(tooShort);
     EXPECT_EQ(MpegDuration(short1, 39000), -1.0f);
 }
 
