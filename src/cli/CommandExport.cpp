@@ -1,0 +1,41 @@
+#include "cli/Cli.h"
+#include "export/Export.h"
+#include "formats/Document.h"
+
+namespace tracklore::cli {
+namespace {
+
+int RunExport(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::string error;
+    if (!args.Parse(argv, CommonFlags, {"-o", "--format"}, error)) {
+        return UsageError(error);
+    }
+    auto out = args.Value("-o");
+    auto format = args.Value("--format");
+    if (args.Positional().size() != 1 || !out || out->empty() || !format) {
+        return UsageError("export braucht eine Datei, -o AUSGABE und --format xml|html|txt|csv.");
+    }
+    const std::map<std::string, int> filters = {{"xml", ExportFilterXml},
+                                                {"html", ExportFilterHtml},
+                                                {"txt", ExportFilterText},
+                                                {"csv", ExportFilterCsv}};
+    auto filter = filters.find(*format);
+    if (filter == filters.end()) {
+        return UsageError("--format ist xml, html, txt oder csv.");
+    }
+    CliApp app;
+    app.ApplyCommonOptions(args);
+    if (!OpenDocument(app.session, AbsolutePath(args.Positional()[0]))) {
+        return ExitFailed;
+    }
+    app.ui.PresetSaveFile(AbsolutePath(*out), filter->second);
+    return app.Finish(ExportDocument(app.session));
+}
+
+const RegisterCommand registration("export",
+                                   "export DATEI -o AUSGABE --format xml|html|txt|csv [--yes]",
+                                   RunExport);
+
+}  // namespace
+}  // namespace tracklore::cli

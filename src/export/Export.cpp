@@ -1,0 +1,124 @@
+#include "export/Export.h"
+
+#include <algorithm>
+
+#include "export/Templates.h"
+#include "model/SafeFile.h"
+#include "model/Text.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+namespace {
+constexpr int CaptionExport = 1040;
+constexpr int ExportFilters = 1041;
+constexpr int MsgOverwrite = 1039;
+constexpr int HeaderNumber = 1012;
+constexpr int HeaderPerformer = 1013;
+constexpr int HeaderTitle = 1014;
+constexpr int HeaderLength = 1015;
+
+const char* ExtensionFor(int filterIndex) {
+    switch (filterIndex) {
+        case ExportFilterHtml:
+            return ".html";
+        case ExportFilterText:
+            return ".txt";
+        case ExportFilterCsv:
+            return ".csv";
+        default:
+            return ".xml";
+    }
+}
+
+std::string ExportProposal(const TrackList& doc) {
+    if (!doc.documentPath.empty()) {
+        return StripExtension(doc.documentPath);
+    }
+    if (!doc.cd.audioFile.empty()) {
+        return SanitizeFileName(doc.cd.audioFile);
+    }
+    std::string joined = doc.cd.artist.str() + " - " + doc.cd.title.str();
+    return joined == " - " ? std::string() : SanitizeFileName(joined);
+}
+}  // namespace
+
+std::string MakeTextList(const TrackList& doc, TimeFormat format) {
+    std::string text;
+    const int count = std::clamp(doc.trackCount, 0, MaxTracks);
+    for (int i = 0; i < count; ++i) {
+        text += doc.tracks[i].performer.str() + "\t" + doc.tracks[i].title.str() + "\t" +
+                TrackLengthText(doc, i, format) + "\r\n";
+    }
+    return text;
+}
+
+std::string MakeCsvTable(const TrackList& doc, TimeFormat format) {
+    std::string text = Quote(String(HeaderNumber)) + "," + Quote(String(HeaderPerformer)) + "," +
+                       Quote(String(HeaderTitle)) + "," + Quote(String(HeaderLength)) + "\r\n";
+    const int count = std::clamp(doc.trackCount, 0, MaxTracks);
+    for (int i = 0; i < count; ++i) {
+        text += Quote(std::to_string(i + 1)) + "," + Quote(doc.tracks[i].performer) + "," +
+                Quote(doc.tracks[i].title) + "," + Quote(TrackLengthText(doc, i, format)) + "\r\n";
+    }
+    return text;
+}
+
+std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIndex) {
+    switch (filterIndex) {
+        case ExportFilterHtml:
+            return MakeHtmlText(doc, format);
+        case ExportFilterText:
+            return MakeTextList(doc, format);
+        case ExportFilterCsv:
+            return MakeCsvTable(doc, format);
+        default:
+            return MakeXmlText(doc, format);
+    }
+}
+
+bool ExportDocument(Session& session) {
+    TrackList& doc = session.doc;
+    Settings& settings = session.settings;
+    std::string proposal = ExportProposal(doc);
+    std::string path;
+    int filter = ExportFilterXml;
+    while (true) {
+        FileDialogRequest request;
+        request.titleId = CaptionExport;
+        request.title = std::string(String(CaptionExport));
+        request.filters = ParseFilterList(std::string(String(ExportFilters)));
+        request.filterIndex = settings.LastExportFilter;
+        request.startDir = settings.LastDir;
+        request.proposedName = proposal;
+        auto chosen = session.ui.ChooseSaveFile(request);
+        if (!chosen) {
+            return false;
+        }
+        path = chosen->path;
+        filter = chosen->filterIndex;
+        settings.LastDir = DirPart(path);
+        settings.LastExportFilter = filter;
+        if (!HasExtension(path)) {
+            path += ExtensionFor(filter);
+        }
+        if (FileExists(path)) {
+            MsgResult answer = ShowStringMessage(session, MsgOverwrite, {path}, CaptionExport,
+                                                 MsgButtons::YesNo, MsgIcon::Warning, 1);
+            if (answer != MsgResult::Yes) {
+                proposal = path;
+                continue;
+            }
+        }
+        break;
+    }
+    doc.cd.audioFile = FileNamePart(StripExtension(path));
+    const std::string text = MakeExportText(doc, session.timeFormat(), filter);
+    if (!WriteFileSafely(path, text)) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tracklore
