@@ -42,6 +42,13 @@ std::string DocumentTextFromBytes(const std::string& bytes) {
     return text;
 }
 
+int ReadDocumentText(Session& session, const std::string& text, const std::string& directory) {
+    if (ReadXmcd(session, text)) {
+        return DocumentKindXmcd;
+    }
+    return ReadCueSheet(session, text, directory) ? DocumentKindCue : 0;
+}
+
 bool OpenDocument(Session& session, const std::string& path) {
     if (FileSizeOf(path) >= MaxDocumentBytes) {
         ShowError(session, MsgTooLarge, {path, static_cast<long long>(MaxDocumentBytes)});
@@ -57,17 +64,11 @@ bool OpenDocument(Session& session, const std::string& path) {
         ShowError(session, MsgTooLarge, {path, static_cast<long long>(MaxDocumentBytes)});
         return false;
     }
-    const std::string text = DocumentTextFromBytes(bytes);
     TrackList& doc = session.doc;
-    bool ok = false;
-    int kind = DocumentKindCue;
-    if (ReadXmcd(session, text)) {
-        ok = true;
-        kind = DocumentKindXmcd;
-    } else {
-        std::string dir = DirPart(path);
-        ok = ReadCueSheet(session, text, dir.empty() ? std::string("./") : dir);
-    }
+    std::string dir = DirPart(path);
+    const int kind = ReadDocumentText(session, DocumentTextFromBytes(bytes),
+                                      dir.empty() ? std::string("./") : dir);
+    const bool ok = kind != 0;
     if (ok) {
         if (doc.cd.audioFile.empty()) {
             doc.cd.audioFile = StripExtension(FileNamePart(path));

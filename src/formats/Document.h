@@ -13,6 +13,11 @@ constexpr std::uint64_t MaxDocumentBytes = 60000;
 // first, then CUE). True when a reader accepted it; on failure the user has been told.
 bool OpenDocument(Session& session, const std::string& path);
 
+// Recognises and reads a document text (XMCD first, then CUE; `directory` is the folder of
+// its file). Returns the kind read, or 0 when neither reader accepted it (the CUE reader's
+// message has then been shown). Shows no message of its own and sets no document state.
+int ReadDocumentText(Session& session, const std::string& text, const std::string& directory);
+
 // The Open command's file dialog, then OpenDocument. True when a document was opened.
 bool ShowOpenDialog(Session& session);
 

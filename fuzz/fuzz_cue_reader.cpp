@@ -1,0 +1,23 @@
+#include <string>
+
+#include "FuzzSupport.h"
+#include "formats/CueSheet.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tracklore;
+    std::string text(reinterpret_cast<const char*>(data), size);
+    for (int msh = 0; msh <= 1; ++msh) {
+        fuzz::Harness h;
+        h.settings.MSH = msh;
+        bool ok = ReadCueSheet(h.session, text, "");
+        fuzz::CheckTrackList(h.doc);
+        if (!ok) {
+            FUZZ_CHECK(h.doc.trackCount == 0);
+            FUZZ_CHECK(h.ui.messages.size() == 1);
+        } else {
+            FUZZ_CHECK(h.ui.messages.empty());
+            FUZZ_CHECK(!h.doc.cd.artist.empty());
+        }
+    }
+    return 0;
+}
