@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "export/Templates.h"
+#include "formats/Document.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"
@@ -12,7 +13,6 @@ namespace tracklore {
 namespace {
 constexpr int CaptionExport = 1040;
 constexpr int ExportFilters = 1041;
-constexpr int MsgOverwrite = 1039;
 constexpr int HeaderNumber = 1012;
 constexpr int HeaderPerformer = 1013;
 constexpr int HeaderTitle = 1014;
@@ -29,17 +29,6 @@ const char* ExtensionFor(int filterIndex) {
         default:
             return ".xml";
     }
-}
-
-std::string ExportProposal(const TrackList& doc) {
-    if (!doc.documentPath.empty()) {
-        return StripExtension(doc.documentPath);
-    }
-    if (!doc.cd.audioFile.empty()) {
-        return SanitizeFileName(doc.cd.audioFile);
-    }
-    std::string joined = doc.cd.artist.str() + " - " + doc.cd.title.str();
-    return joined == " - " ? std::string() : SanitizeFileName(joined);
 }
 }  // namespace
 
@@ -79,43 +68,22 @@ std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIn
 
 bool ExportDocument(Session& session) {
     TrackList& doc = session.doc;
-    Settings& settings = session.settings;
-    std::string proposal = ExportProposal(doc);
-    std::string path;
-    int filter = ExportFilterXml;
-    while (true) {
-        FileDialogRequest request;
-        request.titleId = CaptionExport;
-        request.title = std::string(String(CaptionExport));
-        request.filters = ParseFilterList(std::string(String(ExportFilters)));
-        request.filterIndex = settings.LastExportFilter;
-        request.startDir = settings.LastDir;
-        request.proposedName = proposal;
-        auto chosen = session.ui.ChooseSaveFile(request);
-        if (!chosen) {
-            return false;
-        }
-        path = chosen->path;
-        filter = chosen->filterIndex;
-        settings.LastDir = DirPart(path);
-        settings.LastExportFilter = filter;
-        if (!HasExtension(path)) {
-            path += ExtensionFor(filter);
-        }
-        if (FileExists(path)) {
-            MsgResult answer = ShowStringMessage(session, MsgOverwrite, {path}, CaptionExport,
-                                                 MsgButtons::YesNo, MsgIcon::Warning, 1);
-            if (answer != MsgResult::Yes) {
-                proposal = path;
-                continue;
-            }
-        }
-        break;
+    FileDialogRequest request;
+    request.titleId = CaptionExport;
+    request.title = std::string(String(CaptionExport));
+    request.filters = ParseFilterList(std::string(String(ExportFilters)));
+    // The document's own path without its extension, not sanitised, else the usual proposal.
+    request.proposedName =
+        doc.documentPath.empty() ? ProposedDocumentName(doc) : StripExtension(doc.documentPath);
+    auto chosen =
+        ChooseSaveTarget(session, request, session.settings.LastExportFilter, ExtensionFor);
+    if (!chosen) {
+        return false;
     }
-    doc.cd.audioFile = FileNamePart(StripExtension(path));
-    const std::string text = MakeExportText(doc, session.timeFormat(), filter);
-    if (!WriteFileSafely(path, text)) {
-        ShowError(session, str::CannotOpenFile, {path});
+    doc.cd.audioFile = FileNamePart(StripExtension(chosen->path));
+    const std::string text = MakeExportText(doc, session.timeFormat(), chosen->filterIndex);
+    if (!WriteFileSafely(chosen->path, text)) {
+        ShowError(session, str::CannotOpenFile, {chosen->path});
         return false;
     }
     return true;

@@ -110,47 +110,62 @@ std::string ProposedDocumentName(const TrackList& doc) {
     return joined == " - " ? std::string() : SanitizeFileName(joined);
 }
 
+std::optional<FileDialogResult> ChooseSaveTarget(Session& session, FileDialogRequest request,
+                                                 int& filterSetting,
+                                                 const char* (*extensionFor)(int filterIndex)) {
+    while (true) {
+        request.filterIndex = filterSetting;
+        request.startDir = session.settings.LastDir;
+        auto chosen = session.ui.ChooseSaveFile(request);
+        if (!chosen) {
+            return std::nullopt;
+        }
+        session.settings.LastDir = DirPart(chosen->path);
+        filterSetting = chosen->filterIndex;
+        if (!HasExtension(chosen->path)) {
+            chosen->path += extensionFor(chosen->filterIndex);
+        }
+        if (FileExists(chosen->path)) {
+            MsgResult answer =
+                ShowStringMessage(session, MsgOverwrite, {chosen->path}, request.titleId,
+                                  MsgButtons::YesNo, MsgIcon::Warning, 1);
+            if (answer != MsgResult::Yes) {
+                request.proposedName = chosen->path;
+                continue;
+            }
+        }
+        return chosen;
+    }
+}
+
+namespace {
+const char* DocumentExtension(int filterIndex) {
+    return filterIndex == SaveFilterXmcd ? ".xmcd" : ".cue";
+}
+}  // namespace
+
 bool SaveDocument(Session& session, bool saveAs) {
     TrackList& doc = session.doc;
-    Settings& settings = session.settings;
     const int captionId = saveAs ? CaptionSaveAs : CaptionSave;
     std::string name;
     int kind = doc.documentKind;
     std::string newAudioFile;
 
     if (saveAs || doc.documentPath.empty()) {
-        std::string proposal =
+        FileDialogRequest request;
+        request.titleId = captionId;
+        request.title = std::string(String(captionId));
+        request.filters = ParseFilterList(std::string(String(SaveFilters)));
+        request.proposedName =
             doc.documentPath.empty() ? ProposedDocumentName(doc) : doc.documentPath;
-        while (true) {
-            FileDialogRequest request;
-            request.titleId = captionId;
-            request.title = std::string(String(captionId));
-            request.filters = ParseFilterList(std::string(String(SaveFilters)));
-            request.filterIndex = settings.LastSaveFilter;
-            request.startDir = settings.LastDir;
-            request.proposedName = proposal;
-            auto chosen = session.ui.ChooseSaveFile(request);
-            if (!chosen) {
-                return false;
-            }
-            name = chosen->path;
-            settings.LastDir = DirPart(name);
-            settings.LastSaveFilter = chosen->filterIndex;
-            kind = chosen->filterIndex == SaveFilterXmcd ? DocumentKindXmcd : DocumentKindCue;
-            if (!HasExtension(name)) {
-                name += kind == DocumentKindXmcd ? ".xmcd" : ".cue";
-            }
-            if (FileExists(name)) {
-                MsgResult answer = ShowStringMessage(session, MsgOverwrite, {name}, captionId,
-                                                     MsgButtons::YesNo, MsgIcon::Warning, 1);
-                if (answer != MsgResult::Yes) {
-                    proposal = name;
-                    continue;
-                }
-            }
-            newAudioFile = FileNamePart(StripExtension(name));
-            break;
+        auto chosen =
+            ChooseSaveTarget(session, request, session.settings.LastSaveFilter, DocumentExtension);
+        if (!chosen) {
+            return false;
         }
+        name = chosen->path;
+        kind = chosen->filterIndex == SaveFilterXmcd ? DocumentKindXmcd : DocumentKindCue;
+        newAudioFile = FileNamePart(StripExtension(name));
     } else {
         name = doc.documentPath;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/Session.h"
@@ -30,5 +31,13 @@ std::string DocumentTextFromBytes(const std::string& bytes);
 
 // The name the Save and Export dialogs propose for an untitled document.
 std::string ProposedDocumentName(const TrackList& doc);
+
+// The save-file dialog loop shared by Save As and Export: shows the dialog, remembers its
+// folder in LastDir and its filter in `filterSetting`, appends the filter's extension to a
+// name without one, and asks before an existing file is replaced (No shows the dialog again).
+// std::nullopt when the user cancels.
+std::optional<FileDialogResult> ChooseSaveTarget(Session& session, FileDialogRequest request,
+                                                 int& filterSetting,
+                                                 const char* (*extensionFor)(int filterIndex));
 
 }  // namespace tracklore
