@@ -1,0 +1,99 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "freedb/Download.h"
+#include "freedb/Fetch.h"
+#include "platform/Session.h"
+
+namespace tracklore {
+
+namespace str {
+constexpr int SearchAddressFormat = 1099;  // "https://gnudb.org/search/%s"
+constexpr int SearchCategoryMarker = 1100;
+constexpr int SearchIdMarker = 1101;
+constexpr int SearchTitleMarker = 1102;
+constexpr int SearchEndMarker = 1103;
+constexpr int SearchFailed = 1104;   // the result page could not be downloaded
+constexpr int SearchIdle = 1105;     // the list before a search and after a failed one
+constexpr int SearchRunning = 1106;  // the list while a search runs
+constexpr int SearchNothingFound = 1107;
+constexpr int SearchStatusFormat = 5902;  // "Suchergebnis: %0d von %0d / Kategorie: %s / ..."
+}  // namespace str
+
+// Most results one search keeps; later matching links are dropped.
+constexpr std::size_t MaxSearchResults = 5000;
+// Longest text the words field of the search dialog takes.
+constexpr std::size_t MaxSearchWordsLength = 200;
+
+// Letters, digits, "-", "_" and "." stay; a blank becomes "+"; every other byte "%XX".
+std::string UrlEncode(std::string_view text);
+
+// True when every blank-separated word occurs in the title, ASCII letters compared without
+// regard to case; a word may also occur inside a longer word, and in any order.
+bool WordsMatch(std::string_view title, std::string_view words);
+
+// The four texts that frame a result link on the search page:
+// cat=CATEGORY&id=DISCID">TITLE</a>
+struct SearchMarkers {
+    std::string category;
+    std::string id;
+    std::string title;
+    std::string end;
+};
+SearchMarkers LoadSearchMarkers();
+
+// One result: category and disc ID as the page gives them, and the title the list shows.
+struct SearchEntry {
+    std::string category;
+    std::string discId;
+    std::string title;
+};
+
+// The first result link of a page line, or nothing when the line holds none.
+std::optional<SearchEntry> ParseResultLine(std::string_view line, const SearchMarkers& markers);
+
+// The address format of the search: string 1099 for an empty endpoint, else the endpoint
+// (for example "http://127.0.0.1:8080") followed by "/search/%s".
+std::string SearchAddressFormat(std::string_view endpoint = {});
+// The format filled with the encoded words.
+std::string SearchAddress(std::string_view format, std::string_view words);
+
+// What the result list shows after a search: one disabled message line (messageLine, a
+// string number: SearchIdle or SearchNothingFound), or the titles of the entries, enabled
+// (messageLine 0). While the search runs, the list shows SearchRunning.
+struct SearchResults {
+    int messageLine = str::SearchIdle;
+    std::vector<SearchEntry> entries;
+
+    bool ListEnabled() const { return messageLine == 0; }
+};
+
+struct SearchOptions {
+    std::string addressFormat;  // empty: SearchAddressFormat()
+    DownloadLimits limits;
+    std::string tempFolder;  // empty: the system's temporary folder
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// Downloads the result page for the words (as typed, untrimmed) into a temporary file and
+// collects every line's first result link whose title WordsMatch accepts, at most
+// MaxSearchResults, in page order. A failed download shows message 1104 (unless cancelled),
+// a page that cannot be read message 1048; both leave the list at SearchIdle. The temporary
+// file is gone when the function returns.
+SearchResults RunSearch(Session& session, std::string_view words,
+                        const SearchOptions& options = {});
+
+// The status line for the selected entry (0-based index): position, count, category, ID.
+std::string SearchStatusText(const SearchResults& results, std::size_t index);
+
+// The fetch request of an entry, validated and lower-cased; nothing when it is not valid
+// (then a double-click does nothing).
+std::optional<FetchRequest> SearchEntryRequest(const SearchResults& results, std::size_t index);
+
+}  // namespace tracklore

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tracklore::test {
+
+// What the server answers for one path.
+struct HttpReply {
+    int status = 200;
+    std::string body;
+    std::string contentType = "text/plain";
+    std::string location;  // sent as Location (redirects)
+    bool chunked = false;  // no Content-Length; the body goes out in chunks
+    // A slow answer: the body goes out one byte at a time, one every dripMs milliseconds,
+    // until it is sent, the client leaves or the server stops.
+    int dripMs = 0;
+
+    static HttpReply Status(int status, std::string body);
+    static HttpReply Ok(std::string body) { return Status(200, std::move(body)); }
+    static HttpReply Redirect(std::string location, int status = 302);
+    static HttpReply Chunked(std::string body);
+    static HttpReply Slow(std::string body, int dripMs);
+};
+
+// An HTTP server on 127.0.0.1 (a free port) that runs in the test process on its own
+// threads and answers from a table of paths; unknown paths get 404. Stops when destroyed.
+class LocalHttpServer {
+  public:
+    LocalHttpServer();
+    ~LocalHttpServer();
+    LocalHttpServer(const LocalHttpServer&) = delete;
+    LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+    // `target` is the path with its query, exactly as requested ("/a/b?x=1").
+    void Serve(const std::string& target, HttpReply reply);
+    // "http://127.0.0.1:PORT" followed by `target`.
+    std::string Url(const std::string& target = "") const;
+    int Port() const;
+    // The targets of all requests so far, in order of arrival.
+    std::vector<std::string> Requests() const;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tracklore::test
