@@ -1,0 +1,80 @@
+#include <iostream>
+
+#include "cli/CancelOnInterrupt.h"
+#include "cli/Cli.h"
+#include "formats/Document.h"
+#include "freedb/Fetch.h"
+#include "model/Cp1252.h"
+#include "model/Text.h"
+
+namespace tracklore::cli {
+namespace {
+
+constexpr int MsgNotXmcd = 6300;
+
+// The save dialog's filter for OUT: ".xmcd" and ".txt" give XMCD, anything else a cue sheet.
+int SaveFilterFor(const std::string& out) {
+    const std::string name = ToLowerAscii(FileNamePart(out));
+    auto endsWith = [&name](const std::string& suffix) {
+        return name.size() >= suffix.size() &&
+               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return endsWith(".xmcd") || endsWith(".txt") ? 2 : 1;
+}
+
+int RunFetch(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::string error;
+    std::set<std::string> flags = CommonFlags;
+    flags.insert("--json");
+    if (!args.Parse(argv, flags, {"--url", "-o"}, error)) {
+        return UsageError(error);
+    }
+    auto out = args.Value("-o");
+    if (args.Positional().size() != 2 || (out && out->empty())) {
+        return UsageError("fetch braucht KATEGORIE und CD-ID.");
+    }
+    auto request = ValidateFetchRequest(args.Positional()[0], args.Positional()[1]);
+    if (!request) {
+        return UsageError(
+            "Die Kategorie besteht aus Buchstaben und Ziffern, die CD-ID aus genau acht "
+            "Hexadezimalziffern.");
+    }
+    CliApp app;
+    app.ApplyCommonOptions(args);
+    if (auto url = args.Value("--url")) {
+        app.settings.URL = *url;
+    }
+
+    TransferFlags transfer;
+    transfer.Clear();
+    {
+        CancelOnInterrupt interrupt(transfer.cancelled);
+        RunTransferWorker(app.session, *request, transfer);
+    }
+    if (!transfer.loaded) {
+        if (!app.ui.ErrorShown() && !transfer.cancelled) {
+            std::cerr << "tracklore-cli: " << Cp1252ToUtf8(String(MsgNotXmcd)) << "\n";
+        }
+        return ExitFailed;
+    }
+    bool ok = !app.ui.ErrorShown();
+    if (ok && out) {
+        const std::string target = AbsolutePath(*out);
+        app.ui.PresetSaveFile(target, SaveFilterFor(target));
+        ok = SaveDocument(app.session, true);
+    }
+    const int status = app.Finish(ok);
+    if (status == ExitOk) {
+        std::cout << (args.Has("--json") ? DocumentJson(app.doc)
+                                         : DocumentText(app.doc, app.session.timeFormat()));
+    }
+    return status;
+}
+
+const RegisterCommand registration(
+    "fetch", "fetch KATEGORIE CD-ID [--url VORLAGE] [--json] [--msh] [-o AUSGABE] [--yes]",
+    RunFetch);
+
+}  // namespace
+}  // namespace tracklore::cli

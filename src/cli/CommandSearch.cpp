@@ -1,0 +1,58 @@
+#include <iostream>
+
+#include "cli/CancelOnInterrupt.h"
+#include "cli/Cli.h"
+#include "freedb/Search.h"
+#include "model/Cp1252.h"
+#include "model/Text.h"
+
+namespace tracklore::cli {
+namespace {
+
+int RunSearchCommand(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::string error;
+    if (!args.Parse(argv, CommonFlags, {"--endpoint"}, error)) {
+        return UsageError(error);
+    }
+    // The words as the search field would hold them: joined by blanks, in Windows-1252.
+    std::string words;
+    for (const auto& word : args.Positional()) {
+        words += (words.empty() ? "" : " ") + Utf8ToCp1252(word);
+    }
+    if (Trim(words).empty()) {
+        return UsageError("search braucht ein oder mehrere Suchwörter.");
+    }
+    auto endpoint = args.Value("--endpoint");
+    if (endpoint && endpoint->empty()) {
+        return UsageError("--endpoint braucht eine Adresse.");
+    }
+    CliApp app;
+    app.ApplyCommonOptions(args);
+
+    std::atomic<bool> cancelled{false};
+    SearchOptions options;
+    options.addressFormat = SearchAddressFormat(endpoint.value_or(""));
+    options.cancel = &cancelled;
+    SearchResults results;
+    {
+        CancelOnInterrupt interrupt(cancelled);
+        results = RunSearch(app.session, words, options);
+    }
+    if (results.messageLine == str::SearchNothingFound) {
+        std::cerr << "tracklore-cli: " << Cp1252ToUtf8(String(str::SearchNothingFound)) << "\n";
+    }
+    const int status = app.Finish(!cancelled && results.messageLine != str::SearchIdle);
+    if (status == ExitOk) {
+        for (const auto& entry : results.entries) {
+            std::cout << Cp1252ToUtf8(entry.category) << '\t' << Cp1252ToUtf8(entry.discId) << '\t'
+                      << Cp1252ToUtf8(entry.title) << '\n';
+        }
+    }
+    return status;
+}
+
+const RegisterCommand registration("search", "search [--endpoint URL] WÖRTER...", RunSearchCommand);
+
+}  // namespace
+}  // namespace tracklore::cli
