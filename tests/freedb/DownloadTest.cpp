@@ -59,6 +59,9 @@ TEST(Download, ErrorStatusesAndUnreachableServersFailAndLeaveNothing) {
     EXPECT_FALSE(f.Get("/broken"));
     EXPECT_EQ(ReadFileBytes(f.target), "");
     EXPECT_FALSE(f.Get("/moved"));
+    f.server.Serve("/cut", HttpReply::Cut(std::string(5000, 'c'), 2000));
+    EXPECT_FALSE(f.Get("/cut"));  // the connection closed before the promised length
+    EXPECT_EQ(ReadFileBytes(f.target), "");
     EXPECT_FALSE(DownloadToFile("http://127.0.0.1:" + std::to_string(closedPort) + "/x", f.target));
     EXPECT_FALSE(DownloadToFile("", f.target));
     EXPECT_FALSE(DownloadToFile("not an address", f.target));

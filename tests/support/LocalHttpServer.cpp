@@ -38,6 +38,12 @@ HttpReply HttpReply::Slow(std::string body, int dripMs) {
     return reply;
 }
 
+HttpReply HttpReply::Cut(std::string body, std::size_t cutAfter) {
+    HttpReply reply = Ok(std::move(body));
+    reply.cutAfter = cutAfter;
+    return reply;
+}
+
 struct LocalHttpServer::Impl {
     httplib::Server server;
     std::thread thread;
@@ -64,12 +70,18 @@ struct LocalHttpServer::Impl {
         if (!reply.location.empty()) {
             response.set_header("Location", reply.location);
         }
-        if (reply.dripMs > 0) {
+        if (reply.dripMs > 0 || reply.cutAfter != std::string::npos) {
             auto body = std::make_shared<std::string>(reply.body);
             response.set_content_provider(
                 body->size(), reply.contentType,
-                [this, body, drip = reply.dripMs](std::size_t offset, std::size_t,
-                                                  httplib::DataSink& sink) {
+                [this, body, drip = reply.dripMs, cut = reply.cutAfter](
+                    std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    if (offset >= cut) {
+                        return false;
+                    }
+                    if (drip == 0) {
+                        return sink.write(body->data() + offset, cut - offset);
+                    }
                     if (offset > 0) {
                         for (int waited = 0; waited < drip; waited += 5) {
                             if (stopping) {

@@ -16,12 +16,16 @@ struct HttpReply {
     // A slow answer: the body goes out one byte at a time, one every dripMs milliseconds,
     // until it is sent, the client leaves or the server stops.
     int dripMs = 0;
+    // A broken answer: the connection closes after this many bytes of the body, although
+    // the Content-Length promised all of it.
+    std::size_t cutAfter = std::string::npos;
 
     static HttpReply Status(int status, std::string body);
     static HttpReply Ok(std::string body) { return Status(200, std::move(body)); }
     static HttpReply Redirect(std::string location, int status = 302);
     static HttpReply Chunked(std::string body);
     static HttpReply Slow(std::string body, int dripMs);
+    static HttpReply Cut(std::string body, std::size_t cutAfter);
 };
 
 // An HTTP server on 127.0.0.1 (a free port) that runs in the test process on its own
