@@ -84,7 +84,7 @@ std::optional<SearchEntry> ParseResultLine(std::string_view line, const SearchMa
 
 std::string SearchAddressFormat(std::string_view endpoint) {
     if (endpoint.empty()) {
-        return std::string(String(str::SearchAddressFormat));
+        return std::string(String(str::SearchAddressTemplate));
     }
     if (endpoint.back() == '/') {
         endpoint.remove_suffix(1);

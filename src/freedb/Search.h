@@ -14,7 +14,7 @@
 namespace tracklore {
 
 namespace str {
-constexpr int SearchAddressFormat = 1099;  // "https://gnudb.org/search/%s"
+constexpr int SearchAddressTemplate = 1099;  // "https://gnudb.org/search/%s"
 constexpr int SearchCategoryMarker = 1100;
 constexpr int SearchIdMarker = 1101;
 constexpr int SearchTitleMarker = 1102;
@@ -28,8 +28,6 @@ constexpr int SearchStatusFormat = 5902;  // "Suchergebnis: %0d von %0d / Katego
 
 // Most results one search keeps; later matching links are dropped.
 constexpr std::size_t MaxSearchResults = 5000;
-// Longest text the words field of the search dialog takes.
-constexpr std::size_t MaxSearchWordsLength = 200;
 
 // Letters, digits, "-", "_" and "." stay; a blank becomes "+"; every other byte "%XX".
 std::string UrlEncode(std::string_view text);
