@@ -5,7 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "formats/Document.h"
 #include "model/Cp1252.h"
+#include "model/Text.h"
 #include "model/Time.h"
 #include "resources/Strings.h"
 
@@ -139,6 +141,21 @@ std::string DocumentText(const TrackList& doc, TimeFormat format) {
                 "\n";
     }
     return text;
+}
+
+int SaveFilterForName(const std::string& out) {
+    const std::string name = ToLowerAscii(FileNamePart(out));
+    auto endsWith = [&name](const std::string& suffix) {
+        return name.size() >= suffix.size() &&
+               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return endsWith(".xmcd") || endsWith(".txt") ? 2 : 1;
+}
+
+bool SaveDocumentAs(CliApp& app, const std::string& out, int filterIndex) {
+    const std::string target = AbsolutePath(out);
+    app.ui.PresetSaveFile(target, filterIndex != 0 ? filterIndex : SaveFilterForName(target));
+    return SaveDocument(app.session, true);
 }
 
 int UsageError(const std::string& text) {

@@ -56,6 +56,13 @@ extern const std::set<std::string> CommonFlags;
 // A file or folder argument made absolute, as a file dialog would hand it over.
 std::string AbsolutePath(const std::string& path);
 
+// The save dialog's filter for an output file named on the command line: ".xmcd" and ".txt"
+// give XMCD (2), anything else a cue sheet (1).
+int SaveFilterForName(const std::string& out);
+
+// Saves the document as `out` through Save As, the filter chosen by the name (or forced).
+bool SaveDocumentAs(CliApp& app, const std::string& out, int filterIndex = 0);
+
 // The document as the JSON form of the command-line contract (UTF-8).
 std::string DocumentJson(const TrackList& doc);
 // The document as readable text (UTF-8).

@@ -2,24 +2,9 @@
 
 #include "cli/Cli.h"
 #include "formats/Document.h"
-#include "model/Text.h"
 
 namespace tracklore::cli {
 namespace {
-
-// The save dialog's filter for OUT: --format decides; without it ".xmcd" and ".txt" give
-// XMCD and anything else a cue sheet.
-int SaveFilterFor(const std::string& out, const std::optional<std::string>& format) {
-    if (format) {
-        return *format == "xmcd" ? 2 : 1;
-    }
-    std::string lower = ToLowerAscii(FileNamePart(out));
-    auto endsWith = [&lower](const std::string& suffix) {
-        return lower.size() >= suffix.size() &&
-               lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
-    };
-    return endsWith(".xmcd") || endsWith(".txt") ? 2 : 1;
-}
 
 int RunConvert(const std::vector<std::string>& argv) {
     Arguments args;
@@ -40,9 +25,8 @@ int RunConvert(const std::vector<std::string>& argv) {
     if (!OpenDocument(app.session, AbsolutePath(args.Positional()[0]))) {
         return ExitFailed;
     }
-    std::string target = AbsolutePath(*out);
-    app.ui.PresetSaveFile(target, SaveFilterFor(target, format));
-    bool saved = SaveDocument(app.session, true);
+    // --format decides; without it the name does.
+    bool saved = SaveDocumentAs(app, *out, format ? (*format == "xmcd" ? 2 : 1) : 0);
     return app.Finish(saved);
 }
 

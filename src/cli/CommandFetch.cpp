@@ -12,16 +12,6 @@ namespace {
 
 constexpr int MsgNotXmcd = 6300;
 
-// The save dialog's filter for OUT: ".xmcd" and ".txt" give XMCD, anything else a cue sheet.
-int SaveFilterFor(const std::string& out) {
-    const std::string name = ToLowerAscii(FileNamePart(out));
-    auto endsWith = [&name](const std::string& suffix) {
-        return name.size() >= suffix.size() &&
-               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-    };
-    return endsWith(".xmcd") || endsWith(".txt") ? 2 : 1;
-}
-
 int RunFetch(const std::vector<std::string>& argv) {
     Arguments args;
     std::string error;
@@ -60,9 +50,7 @@ int RunFetch(const std::vector<std::string>& argv) {
     }
     bool ok = !app.ui.ErrorShown();
     if (ok && out) {
-        const std::string target = AbsolutePath(*out);
-        app.ui.PresetSaveFile(target, SaveFilterFor(target));
-        ok = SaveDocument(app.session, true);
+        ok = SaveDocumentAs(app, *out);
     }
     const int status = app.Finish(ok);
     if (status == ExitOk) {
