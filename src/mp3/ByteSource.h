@@ -21,6 +21,8 @@ class ByteSource {
     virtual void SeekTo(std::uint64_t position) = 0;
     virtual std::uint64_t Size() const = 0;
     virtual bool Failed() const { return false; }
+    // errno of the last failed read, 0 after a good one.
+    virtual int LastError() const { return 0; }
 
     // Moves relative to the position; a move before the start stops at the start.
     void Skip(std::int64_t delta) {
@@ -62,8 +64,7 @@ class FileSource : public ByteSource {
     void SeekTo(std::uint64_t position) override { position_ = position; }
     std::uint64_t Size() const override { return size_; }
     bool Failed() const override { return failed_; }
-    // errno of the last failed read, 0 after a good one.
-    int LastError() const { return lastError_; }
+    int LastError() const override { return lastError_; }
 
   private:
     FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}

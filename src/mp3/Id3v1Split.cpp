@@ -1,0 +1,144 @@
+#include "mp3/Id3v1Split.h"
+
+#include <cstring>
+
+#include "model/Text.h"
+#include "mp3/ImportHelpers.h"
+#include "mp3/Mpeg.h"
+#include "mp3/ScanStrings.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+void ScanWindow::Carry(std::size_t chunkBytes) {
+    // The window is CarriedBytes + chunkBytes long; its last CarriedBytes start at chunkBytes.
+    std::memmove(bytes_.data(), bytes_.data() + chunkBytes, CarriedBytes);
+}
+
+void SearchWindowForTags(FragmentTable& table, std::uint64_t chunkStart,
+                         const unsigned char* window, std::size_t windowLength) {
+    if (windowLength < Id3v1Size) {
+        return;
+    }
+    // Records may start at positions 0 to windowLength - 128. The search jumps from "TAG"
+    // to "TAG" and tests only those places.
+    const unsigned char* end = window + (windowLength - Id3v1Size) + 3;
+    const unsigned char* from = window;
+    while (from < end) {
+        const void* hit = memmem(from, static_cast<std::size_t>(end - from), "TAG", 3);
+        if (!hit) {
+            break;
+        }
+        const unsigned char* record = static_cast<const unsigned char*>(hit);
+        from = record + 1;  // overlapping hits are looked at too
+        std::size_t k = static_cast<std::size_t>(record - window);
+        if (chunkStart + k < CarriedBytes) {
+            continue;  // the zero bytes in front of the first chunk
+        }
+        std::uint64_t tagStart = chunkStart + k - CarriedBytes;
+        if (tagStart < table.lastTagEnd || !IsValidId3v1(record)) {
+            continue;
+        }
+        table.lastTagEnd = tagStart + Id3v1Size;
+        if (table.fragments.size() >= static_cast<std::size_t>(MaxTracks)) {
+            ++table.droppedTags;
+            continue;
+        }
+        Fragment fragment;
+        fragment.start = table.fragments.empty()
+                             ? 0
+                             : table.fragments.back().start + table.fragments.back().length;
+        fragment.length = table.lastTagEnd - fragment.start;
+        std::memcpy(fragment.tag.data(), record, Id3v1Size);
+        table.fragments.push_back(fragment);
+    }
+}
+
+std::array<unsigned char, Id3v1Size> EmptyId3v1Record() {
+    std::array<unsigned char, Id3v1Size> tag{};
+    tag[0] = 'T';
+    tag[1] = 'A';
+    tag[2] = 'G';
+    tag[id3v1::Genre] = 255;
+    return tag;
+}
+
+namespace {
+
+std::string TitleOr(const unsigned char* tag) {
+    std::string title = Id3v1Title(tag);
+    return title.empty() ? std::string(String(scanstr::Untitled)) : title;
+}
+
+std::string ArtistOr(const unsigned char* tag) {
+    std::string artist = Id3v1Artist(tag);
+    return artist.empty() ? std::string(String(scanstr::UnnamedArtist)) : artist;
+}
+
+}  // namespace
+
+std::vector<FragmentRow> FragmentRows(const FragmentTable& table) {
+    std::vector<FragmentRow> rows;
+    for (std::size_t i = 0; i < table.fragments.size(); ++i) {
+        const Fragment& fragment = table.fragments[i];
+        FragmentRow row;
+        row.number = FormatText("% .16g", {static_cast<double>(i + 1)});
+        row.artist = ArtistOr(fragment.tag.data());
+        row.title = TitleOr(fragment.tag.data());
+        row.size =
+            FormatString(scanstr::FragmentSize, {static_cast<double>(fragment.length) / 1024.0});
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool BuildTracksFromFragments(Session& session, const FragmentTable& table, ByteSource& file,
+                              const std::string& path) {
+    TrackList& doc = session.doc;
+    float runningTime = 2.0f;
+    ClearTrackList(session);
+    doc.cd.audioFile = NameText(StripExtension(FileNamePart(path)));
+    const int count = static_cast<int>(table.fragments.size());
+    doc.trackCount = count;
+    for (int i = 1; i <= count; ++i) {
+        const Fragment& fragment = table.fragments[i - 1];
+        const unsigned char* tag = fragment.tag.data();
+        Track& track = doc.tracks[i - 1];
+        track.title = TitleOr(tag);
+        track.performer = ArtistOr(tag);
+        if (i == 1) {
+            doc.cd.year = Id3v1Year(tag);
+            std::string album = Id3v1Album(tag);
+            std::string albumArtist = ArtistPart(album);
+            if (!albumArtist.empty()) {
+                doc.cd.artist = albumArtist;
+                doc.cd.title = TitlePart(album);
+            } else {
+                doc.cd.artist = track.performer.str();
+                doc.cd.title = album;
+            }
+            doc.cd.genre = Id3v1Genre(tag);
+        } else if (i == 2) {
+            if (doc.cd.artist.str() != track.performer.str() &&
+                doc.cd.artist.str() == doc.tracks[0].performer.str()) {
+                doc.cd.artist = "Various";
+            }
+        }
+        file.SeekTo(fragment.start);
+        float duration = MpegDuration(file, static_cast<std::int64_t>(fragment.length) -
+                                                static_cast<std::int64_t>(Id3v1Size));
+        if (duration == -1.0f) {
+            ShowInfo(session, scanstr::NoMpegHeaderInFragment, {i}, scanstr::ScanCaption);
+            // Only the tracks measured so far are complete.
+            doc.trackCount = i - 1;
+            track = Track{};
+            return false;
+        }
+        track.start = SecondsToFrames(runningTime);
+        runningTime += duration;
+    }
+    doc.cd.totalSeconds = RoundSeconds(runningTime);
+    return true;
+}
+
+}  // namespace tracklore

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mp3/ByteSource.h"
+#include "mp3/Id3.h"
+#include "platform/Platform.h"
+#include "platform/Session.h"
+
+namespace tracklore {
+
+// The split of an album made of MP3 files joined end to end: every track still ends with
+// its ID3v1 record, so the records found in the joined file mark the track boundaries.
+
+constexpr std::size_t ScanChunkSize = 65536;
+// Bytes of the previous window kept in front of each chunk, so that a record cut by a
+// chunk boundary is found whole in the next window.
+constexpr std::size_t CarriedBytes = 300;
+
+// A stretch of the file that ends with an accepted ID3v1 record (or, for a final stretch
+// without one, with the end of the file). Offsets are 64-bit: joined albums of 4 GiB and
+// more are ordinary.
+struct Fragment {
+    std::uint64_t start = 0;
+    std::uint64_t length = 0;  // closing record included
+    std::array<unsigned char, Id3v1Size> tag{};
+};
+
+// The fragments found so far, in file order; at most MaxTracks.
+struct FragmentTable {
+    std::vector<Fragment> fragments;
+    // File offset just after the last accepted record; a record that starts before it is
+    // the same one seen again in the carried bytes, or text inside it ("SABOTAGE").
+    std::uint64_t lastTagEnd = 0;
+    // Records found after the table was full; they are not used.
+    int droppedTags = 0;
+
+    void Clear() {
+        fragments.clear();
+        lastTagEnd = 0;
+        droppedTags = 0;
+    }
+};
+
+// The carried bytes followed by room for one chunk. Window position k holds file byte
+// chunkStart - CarriedBytes + k; before the first chunk the carried bytes are zero.
+class ScanWindow {
+  public:
+    ScanWindow() : bytes_(CarriedBytes + ScanChunkSize, 0) {}
+    unsigned char* Chunk() { return bytes_.data() + CarriedBytes; }
+    const unsigned char* Chunk() const { return bytes_.data() + CarriedBytes; }
+    const unsigned char* Data() const { return bytes_.data(); }
+    // Keeps the last CarriedBytes of the window of a chunk of `chunkBytes` bytes for the next.
+    void Carry(std::size_t chunkBytes);
+
+  private:
+    std::vector<unsigned char> bytes_;
+};
+
+// Looks for valid ID3v1 records that lie wholly within the window (`windowLength` bytes,
+// the carried ones included) and appends a fragment for each new one.
+void SearchWindowForTags(FragmentTable& table, std::uint64_t chunkStart,
+                         const unsigned char* window, std::size_t windowLength);
+
+// The results dialog's rows: number, artist, title, size in Kb.
+std::vector<FragmentRow> FragmentRows(const FragmentTable& table);
+
+// The ID3v1 record of a final fragment that has none: "TAG", zeros, genre 255.
+std::array<unsigned char, Id3v1Size> EmptyId3v1Record();
+
+// Replaces the document by one track per fragment, named from its record and placed by
+// the measured durations of the fragments before it (first track at two seconds). False
+// with message 1072 when a fragment does not measure as MPEG audio; the tracks before it
+// stay.
+bool BuildTracksFromFragments(Session& session, const FragmentTable& table, ByteSource& file,
+                              const std::string& path);
+
+}  // namespace tracklore

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "model/Cp1252.h"
+
+namespace tracklore {
+
+// Whole number nearest below `value`, held in the int32 range (a bogus length in a header
+// can give times far beyond any album; they must not overflow).
+inline std::int32_t ClampToInt32(double value) {
+    if (!(value == value)) {
+        return 0;
+    }
+    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(std::floor(value));
+}
+
+// A running time in seconds (a 32-bit float sum of durations) turned into CD frames, rounded
+// to the nearest frame. The product is taken in double precision from the float value.
+inline std::int32_t SecondsToFrames(float seconds) {
+    return ClampToInt32(75.0 * static_cast<double>(seconds) + 0.5);
+}
+
+// A running time rounded to whole seconds.
+inline std::int32_t RoundSeconds(float seconds) {
+    return ClampToInt32(static_cast<double>(seconds) + 0.5);
+}
+
+// A file or folder name from the file system (UTF-8 on Linux) as a text of the model.
+inline std::string NameText(std::string_view name) {
+    return Utf8ToCp1252(name);
+}
+
+}  // namespace tracklore

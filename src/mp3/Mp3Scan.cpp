@@ -1,0 +1,340 @@
+#include "mp3/Mp3Scan.h"
+
+#include <langinfo.h>
+#include <locale.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "formats/CueSheet.h"
+#include "model/Text.h"
+#include "mp3/Id3.h"
+#include "mp3/ImportHelpers.h"
+#include "mp3/Mpeg.h"
+#include "mp3/ScanStrings.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+namespace {
+
+// Archive and media types that are sometimes given an .mp3 name. Tested in this order on
+// the first chunk; the first match ends the scan with its message.
+struct Signature {
+    std::size_t offset;
+    std::string_view bytes;
+    int messageId;
+};
+using namespace std::string_view_literals;
+constexpr Signature Signatures[] = {
+    {7, "**ACE**"sv, 1054},   {0, "Rar!"sv, 1055},     {0, "PK"sv, 1056},
+    {2, "-lh5-"sv, 1057},     {0, "MSCF\0\0"sv, 1058}, {256, "\0ustar  "sv, 1059},
+    {10, "wrapster"sv, 1060},
+};
+constexpr int WrapsterAfterTagMessage = 1061;
+constexpr std::string_view AsfHeaderId =
+    "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C"sv;
+constexpr int AsfMessage = 1062;
+
+constexpr std::size_t MaxWriterNameLength = 2047;
+
+bool HasBytesAt(std::string_view chunk, std::size_t offset, std::string_view bytes) {
+    return offset + bytes.size() <= chunk.size() && chunk.substr(offset, bytes.size()) == bytes;
+}
+
+// The message of the first signature the chunk carries, or 0.
+int FindSignature(std::string_view chunk) {
+    for (const Signature& signature : Signatures) {
+        if (HasBytesAt(chunk, signature.offset, signature.bytes)) {
+            return signature.messageId;
+        }
+    }
+    // An ID3v2 tag in front of a wrapster archive: the tag's length is taken from its header
+    // as it stands, without the validity tests of the frame search.
+    if (HasBytesAt(chunk, 0, "ID3")) {
+        std::int64_t tagLength =
+            Id3v2TagLength(reinterpret_cast<const unsigned char*>(chunk.data()));
+        if (tagLength + 18 < static_cast<std::int64_t>(chunk.size()) &&
+            HasBytesAt(chunk, static_cast<std::size_t>(tagLength) + 10, "wrapster")) {
+            return WrapsterAfterTagMessage;
+        }
+    }
+    if (HasBytesAt(chunk, 0, AsfHeaderId)) {
+        return AsfMessage;
+    }
+    return 0;
+}
+
+MsgResult AskExtract(Session& session, int textId, std::initializer_list<FormatArg> args) {
+    // "Nein" (go on searching) is the answer a box gives when nobody decides.
+    return ShowStringMessage(session, textId, args, scanstr::ScanCaption, MsgButtons::YesNoCancel,
+                             MsgIcon::Question, 1);
+}
+
+void MarkExtracted(Session& session, Mp3ScanJob& job, ByteSource& file, bool complete) {
+    CompleteExtractedList(session, job, file);
+    job.done = true;
+    job.split.Clear();
+    job.trackListBuilt = complete;
+}
+
+// The album-wrapper header at the start of the file: offered for extraction.
+void TestAlbumWrap(Session& session, Mp3ScanJob& job, ByteSource& file, const unsigned char* chunk,
+                   std::size_t length) {
+    if (!IsAlbumWrapHeader(chunk, length)) {
+        return;
+    }
+    MsgResult answer =
+        AskExtract(session, scanstr::AlbumWrapQuestion, {AlbumWrapName(chunk, length)});
+    if (answer == MsgResult::Yes) {
+        if (ReadAlbumWrapHeader(session, file, chunk, length)) {
+            MarkExtracted(session, job, file, true);
+        }
+    } else if (answer == MsgResult::Cancel) {
+        job.cancelRequested = true;
+    }
+}
+
+// A cue sheet between the markers "CUESHEET" CR LF and "ENDCUESHEET", wherever they stand
+// in the chunk; its writer, when named, between "CUEVERSION" CR LF and "ENDCUEVERSION".
+void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::string_view chunk) {
+    constexpr std::string_view begin = "CUESHEET\r\n";
+    constexpr std::string_view end = "ENDCUESHEET";
+    std::size_t at = chunk.find(begin);
+    if (at == std::string_view::npos) {
+        return;
+    }
+    std::size_t endAt = chunk.find(end, at);
+    if (endAt == std::string_view::npos || endAt < at + begin.size()) {
+        return;
+    }
+    std::string_view cueText = chunk.substr(at + begin.size(), endAt - at - begin.size());
+
+    constexpr std::string_view versionBegin = "CUEVERSION\r\n";
+    constexpr std::string_view versionEnd = "ENDCUEVERSION";
+    MsgResult answer;
+    std::size_t versionAt = chunk.find(versionBegin);
+    std::size_t versionEndAt = versionAt == std::string_view::npos
+                                   ? std::string_view::npos
+                                   : chunk.find(versionEnd, versionAt);
+    if (versionEndAt != std::string_view::npos && versionEndAt >= versionAt + versionBegin.size()) {
+        std::string_view writer = chunk.substr(versionAt + versionBegin.size(),
+                                               versionEndAt - versionAt - versionBegin.size());
+        writer = writer.substr(0, MaxWriterNameLength);
+        answer = AskExtract(session, scanstr::CueSheetByWriterQuestion, {writer});
+    } else {
+        answer = AskExtract(session, scanstr::CueSheetQuestion, {});
+    }
+    if (answer == MsgResult::Yes) {
+        // The sheet names no folder: the audio file is measured from the MP3 file itself.
+        bool read = ReadCueSheet(session, cueText, std::string());
+        MarkExtracted(session, job, file, read);
+    } else if (answer == MsgResult::Cancel) {
+        job.cancelRequested = true;
+    }
+}
+
+// The end of the split at ID3v1 records, after the whole file was read.
+void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open) {
+    std::vector<Fragment>& fragments = job.split.fragments;
+    if (fragments.empty()) {
+        return;
+    }
+    // A single record that closes the file: one track, nothing to split.
+    if (fragments.size() == 1 && fragments[0].length == job.fileSize) {
+        fragments.clear();
+        return;
+    }
+    const Fragment& last = fragments.back();
+    std::uint64_t lastEnd = last.start + last.length;
+    if (lastEnd < job.fileSize) {
+        if (fragments.size() < static_cast<std::size_t>(MaxTracks)) {
+            Fragment final;
+            final.start = lastEnd;
+            final.length = job.fileSize - lastEnd;
+            final.tag = EmptyId3v1Record();
+            fragments.push_back(final);
+        } else {
+            ++job.split.droppedTags;
+        }
+    }
+    job.done = true;
+    if (job.split.droppedTags > 0) {
+        // The track list holds 99 tracks; the rest of the file is not listed.
+        ShowInfo(session, scanstr::TrackLimitReached, {}, scanstr::ScanCaption);
+    }
+    std::string heading =
+        FormatString(scanstr::FragmentResultsHeading, {static_cast<int>(fragments.size())});
+    if (session.ui.ShowFragmentResults(heading, FragmentRows(job.split)) != MsgResult::Yes) {
+        return;
+    }
+    std::unique_ptr<ByteSource> file = open(job.path);
+    if (!file) {
+        ShowError(session, str::CannotOpenFile, {NameText(job.path)});
+        return;
+    }
+    job.trackListBuilt = BuildTracksFromFragments(session, job.split, *file, job.path);
+    SetModified(session, true);
+    session.ui.RefreshMainWindow();
+}
+
+}  // namespace
+
+std::unique_ptr<ByteSource> OpenFileForScan(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return nullptr;
+    }
+    return FileSource::Open(path);
+}
+
+void ShowScanProgress(Mp3ScanJob& job, int percent, const ScanProgress& progress) {
+    if (percent == job.lastPercent) {
+        return;
+    }
+    job.lastPercent = percent;
+    if (progress) {
+        progress(percent);
+    }
+}
+
+std::string SystemErrorText(int errorCode) {
+    // The message catalogue and character set of the user's locale; the C locale when the
+    // environment names none that is installed.
+    locale_t locale = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) {
+        locale = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(0));
+    }
+    if (locale == static_cast<locale_t>(0)) {
+        return std::string(std::strerror(errorCode));
+    }
+    std::string text = strerror_l(errorCode, locale);
+    std::string_view codeset = nl_langinfo_l(CODESET, locale);
+    freelocale(locale);
+    // Windows-1252 agrees with ASCII and with ISO 8859-1 on every letter of a message.
+    return codeset == "UTF-8" ? Utf8ToCp1252(text) : text;
+}
+
+void CompleteExtractedList(Session& session, const Mp3ScanJob& job, ByteSource& file) {
+    TrackList& doc = session.doc;
+    if (doc.cd.audioFile.empty()) {
+        doc.cd.audioFile = NameText(StripExtension(FileNamePart(job.path)));
+    }
+    if (doc.cd.totalSeconds == 0) {
+        file.SeekTo(0);
+        float seconds = MpegDuration(file, static_cast<std::int64_t>(job.fileSize));
+        std::int32_t total = ClampToInt32(std::trunc(static_cast<double>(seconds)));
+        // A total before the start of the last track is no total (a failed measurement
+        // gives -1 and ends here too).
+        if (doc.trackCount > 0 && doc.trackCount <= MaxTracks &&
+            std::floor(doc.tracks[doc.trackCount - 1].start / 75.0) > total) {
+            total = 0;
+        }
+        doc.cd.totalSeconds = total < 0 ? 0 : total;
+    }
+    session.ui.RefreshMainWindow();
+}
+
+void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& progress,
+                      const FileOpener& open) {
+    job.split.Clear();
+    job.done = false;
+    job.finished = false;
+    job.trackListBuilt = false;
+    job.lastPercent = -1;
+    ShowScanProgress(job, 0, progress);
+
+    std::unique_ptr<ByteSource> file = open(job.path);
+    if (!file) {
+        ShowError(session, str::CannotOpenFile, {NameText(job.path)});
+        return;
+    }
+    job.fileSize = job.remaining = file->Size();
+    job.processed = 0;
+
+    ScanWindow window;
+    while (job.remaining > 0 && !job.done) {
+        const std::size_t chunkLength =
+            job.remaining < ScanChunkSize ? static_cast<std::size_t>(job.remaining) : ScanChunkSize;
+        if (job.cancelRequested) {
+            break;
+        }
+        const std::uint64_t chunkStart = job.processed;
+        unsigned char* chunk = window.Chunk();
+        file->SeekTo(chunkStart);
+        std::size_t got = file->Read(chunk, chunkLength);
+        bool usable = true;
+        if (file->Failed()) {
+            Message message;
+            message.text = SystemErrorText(file->LastError());
+            message.captionId = str::ErrorCaption;
+            message.caption = std::string(String(str::ErrorCaption));
+            message.buttons = MsgButtons::AbortRetryIgnore;
+            message.icon = MsgIcon::Warning;
+            MsgResult answer = session.ui.ShowMessage(message);
+            if (answer == MsgResult::Abort) {
+                job.cancelRequested = true;
+                continue;
+            }
+            if (answer == MsgResult::Retry) {
+                continue;
+            }
+            // Ignore: the chunk is passed over, its unreadable bytes taken as zeros, so that
+            // the scan goes on behind it and offsets stay right.
+            std::memset(chunk + got, 0, chunkLength - got);
+            got = chunkLength;
+            usable = false;
+        } else if (got < chunkLength) {
+            // The file got shorter while it was read: it ends here.
+            job.fileSize = chunkStart + got;
+            job.remaining = got;
+        }
+
+        if (chunkStart == 0 && usable) {
+            if (job.findCueTag) {
+                TestAlbumWrap(session, job, *file, chunk, got);
+                if (!job.done) {
+                    TestCueSheet(session, job, *file,
+                                 std::string_view(reinterpret_cast<const char*>(chunk), got));
+                }
+            }
+            if (job.detectArchives && !job.done) {
+                if (int messageId = FindSignature(
+                        std::string_view(reinterpret_cast<const char*>(chunk), got))) {
+                    ShowInfo(session, messageId, {}, scanstr::ScanCaption);
+                    job.done = true;
+                    break;
+                }
+            }
+        }
+        if (job.splitAtId3v1 && !job.done) {
+            SearchWindowForTags(job.split, chunkStart, window.Data(), CarriedBytes + got);
+        }
+        window.Carry(got);
+
+        job.remaining -= got;
+        job.processed = job.fileSize - job.remaining;
+        int percent = job.fileSize == 0
+                          ? 100
+                          : static_cast<int>(std::floor(100.0 * static_cast<double>(job.processed) /
+                                                        static_cast<double>(job.fileSize)));
+        ShowScanProgress(job, percent, progress);
+    }
+    if (job.done || job.remaining == 0) {
+        ShowScanProgress(job, 100, progress);
+        job.finished = true;
+    }
+    file.reset();
+
+    if (job.finished && !job.cancelRequested && job.splitAtId3v1 && !job.done) {
+        FinishId3v1Split(session, job, open);
+    }
+    if (!job.done && !job.cancelRequested) {
+        ShowInfo(session, scanstr::NothingUsable, {}, scanstr::ScanCaption);
+    }
+}
+
+}  // namespace tracklore
