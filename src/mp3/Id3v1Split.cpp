@@ -97,7 +97,7 @@ bool BuildTracksFromFragments(Session& session, const FragmentTable& table, Byte
     TrackList& doc = session.doc;
     float runningTime = 2.0f;
     ClearTrackList(session);
-    doc.cd.audioFile = NameText(StripExtension(FileNamePart(path)));
+    doc.cd.audioFile = StripExtension(FileNamePart(path));
     const int count = static_cast<int>(table.fragments.size());
     doc.trackCount = count;
     for (int i = 1; i <= count; ++i) {

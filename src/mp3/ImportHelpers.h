@@ -36,7 +36,9 @@ inline std::int32_t RoundSeconds(float seconds) {
     return ClampToInt32(static_cast<double>(seconds) + 0.5);
 }
 
-// A file or folder name from the file system (UTF-8 on Linux) as a text of the model.
+// A file or folder name from the file system (UTF-8 on Linux) as a text to show: a track
+// title, an album title, a path in a message. The audio file name, which must keep naming
+// the file, is kept as it stands.
 inline std::string NameText(std::string_view name) {
     return Utf8ToCp1252(name);
 }

@@ -221,7 +221,7 @@ std::string SystemErrorText(int errorCode) {
 void CompleteExtractedList(Session& session, const Mp3ScanJob& job, ByteSource& file) {
     TrackList& doc = session.doc;
     if (doc.cd.audioFile.empty()) {
-        doc.cd.audioFile = NameText(StripExtension(FileNamePart(job.path)));
+        doc.cd.audioFile = StripExtension(FileNamePart(job.path));
     }
     if (doc.cd.totalSeconds == 0) {
         file.SeekTo(0);

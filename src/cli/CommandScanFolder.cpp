@@ -1,0 +1,49 @@
+#include <iostream>
+
+#include "cli/Cli.h"
+#include "formats/Document.h"
+#include "mp3/FolderScan.h"
+
+namespace tracklore::cli {
+namespace {
+
+// scan-folder: one track per MP3 file of a folder that matches the mask.
+int RunScanFolder(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::string error;
+    std::set<std::string> flags = CommonFlags;
+    flags.insert("--json");
+    if (!args.Parse(argv, flags, {"--mask", "-o"}, error)) {
+        return UsageError(error);
+    }
+    auto out = args.Value("-o");
+    if (args.Positional().size() != 1 || args.Positional()[0].empty() || (out && out->empty())) {
+        return UsageError("scan-folder braucht genau einen Ordner.");
+    }
+    CliApp app;
+    app.ApplyCommonOptions(args);
+    std::string mask = args.Value("--mask").value_or(app.settings.LastFileMask);
+    if (mask.empty()) {
+        return UsageError("--mask braucht eine Dateimaske.");
+    }
+
+    bool ok = RunFolderScan(app.session, AbsolutePath(args.Positional()[0]), mask);
+    if (ok && out) {
+        std::string target = AbsolutePath(*out);
+        app.ui.PresetSaveFile(target, SaveFilterForName(target));
+        ok = SaveDocument(app.session, true);
+    }
+    int status = app.Finish(ok);
+    if (status == ExitOk) {
+        std::cout << (args.Has("--json") ? DocumentJson(app.doc)
+                                         : DocumentText(app.doc, app.session.timeFormat()));
+    }
+    return status;
+}
+
+const RegisterCommand registration("scan-folder",
+                                   "scan-folder ORDNER [--mask MASKE] [--json] [-o AUSGABE]",
+                                   RunScanFolder);
+
+}  // namespace
+}  // namespace tracklore::cli

@@ -1,0 +1,69 @@
+#include <filesystem>
+#include <iostream>
+
+#include "cli/Cli.h"
+#include "formats/Document.h"
+#include "model/Cp1252.h"
+#include "mp3/Mp3Scan.h"
+#include "mp3/ScanStrings.h"
+
+namespace tracklore::cli {
+namespace {
+
+// scan-mp3: the scan of one MP3 file with the three methods of the options dialog (all
+// on unless switched off), answered on the console.
+int RunScanMp3(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::string error;
+    std::set<std::string> flags = CommonFlags;
+    flags.insert({"--json", "--no-cue-tag", "--no-id3v1", "--no-archives"});
+    if (!args.Parse(argv, flags, {"-o"}, error)) {
+        return UsageError(error);
+    }
+    auto out = args.Value("-o");
+    if (args.Positional().size() != 1 || args.Positional()[0].empty() || (out && out->empty())) {
+        return UsageError("scan-mp3 braucht genau eine MP3-Datei.");
+    }
+    CliApp app;
+    app.ApplyCommonOptions(args);
+    const bool json = args.Has("--json");
+    // The results dialog's rows go to standard output ahead of the track list, not into JSON.
+    app.ui.printFragmentRows = !json;
+
+    Mp3ScanJob job;
+    job.path = AbsolutePath(args.Positional()[0]);
+    job.findCueTag = !args.Has("--no-cue-tag");
+    job.splitAtId3v1 = !args.Has("--no-id3v1");
+    job.detectArchives = !args.Has("--no-archives");
+    std::error_code ec;
+    if (!std::filesystem::exists(job.path, ec)) {
+        ShowError(app.session, scanstr::FileNotFound, {Utf8ToCp1252(job.path)});
+        return ExitFailed;
+    }
+    if (!job.findCueTag && !job.splitAtId3v1 && !job.detectArchives) {
+        ShowError(app.session, scanstr::NoMethodChosen);
+        return ExitFailed;
+    }
+
+    RunMp3ScanWorker(app.session, job);
+    bool ok = job.trackListBuilt;
+    if (ok && out) {
+        std::string target = AbsolutePath(*out);
+        app.ui.PresetSaveFile(target, SaveFilterForName(target));
+        ok = SaveDocument(app.session, true);
+    }
+    int status = app.Finish(ok);
+    if (status == ExitOk) {
+        std::cout << (json ? DocumentJson(app.doc)
+                           : app.out + DocumentText(app.doc, app.session.timeFormat()));
+    }
+    return status;
+}
+
+const RegisterCommand registration(
+    "scan-mp3",
+    "scan-mp3 MP3 [--no-cue-tag] [--no-id3v1] [--no-archives] [--yes|--no] [--json] [-o AUSGABE]",
+    RunScanMp3);
+
+}  // namespace
+}  // namespace tracklore::cli
