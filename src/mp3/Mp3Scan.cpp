@@ -212,7 +212,7 @@ std::string SystemErrorText(int errorCode) {
         return std::string(std::strerror(errorCode));
     }
     std::string text = strerror_l(errorCode, locale);
-    std::string_view codeset = nl_langinfo_l(CODESET, locale);
+    const std::string codeset = nl_langinfo_l(CODESET, locale);
     freelocale(locale);
     // Windows-1252 agrees with ASCII and with ISO 8859-1 on every letter of a message.
     return codeset == "UTF-8" ? Utf8ToCp1252(text) : text;
