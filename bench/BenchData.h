@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tracklore::bench {
+
+// Deterministic bytes that look like compressed audio to a byte search: every value about
+// equally often, so "TAG" turns up by chance as in real files.
+class NoiseBytes {
+  public:
+    explicit NoiseBytes(std::uint64_t seed = 0x9E3779B97F4A7C15ULL) : state_(seed) {}
+    void Fill(unsigned char* out, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            state_ ^= state_ << 13;
+            state_ ^= state_ >> 7;
+            state_ ^= state_ << 17;
+            out[i] = static_cast<unsigned char>(state_ >> 24);
+        }
+    }
+
+  private:
+    std::uint64_t state_;
+};
+
+// A 128 kbit/s MPEG 1 layer III frame header (no padding, 44100 Hz).
+inline std::string FrameHeader128() {
+    return std::string("\xFF\xFB\x90\x00", 4);
+}
+constexpr std::size_t FrameBytes128 = 417;
+
+// A track of `bytes` bytes: frames of noise, closed by a valid ID3v1 record.
+inline std::string NoiseTrack(std::size_t bytes, int number, NoiseBytes& noise) {
+    std::string track(bytes, '\0');
+    auto* data = reinterpret_cast<unsigned char*>(track.data());
+    noise.Fill(data, bytes);
+    for (std::size_t at = 0; at + 4 <= bytes - 128; at += FrameBytes128) {
+        track.replace(at, 4, FrameHeader128());
+    }
+    std::string tag = "TAG";
+    auto field = [](const std::string& text, std::size_t width) {
+        std::string f = text.substr(0, width);
+        f.resize(width, '\0');
+        return f;
+    };
+    tag += field("Track " + std::to_string(number), 30) + field("Artist", 30) +
+           field("Band - Album", 30) + field("2004", 4) + std::string(30, '\0');
+    tag += static_cast<char>(17);
+    track.replace(bytes - 128, 128, tag);
+    return track;
+}
+
+}  // namespace tracklore::bench

@@ -1,0 +1,207 @@
+// Speed targets of the MP3 import, measured on a warm page cache:
+//  - the MP3 scan with the ID3v1 split reads a 1 GiB joined album at no less than half the
+//    speed of `cat FILE > /dev/null` measured in the same run;
+//  - the folder scan of 2000 files takes less than a second.
+// Usage: tracklore_scan_speed [--size-mib N] [--files N] [--keep]
+// Exit status 0 when both targets are met.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "BenchData.h"
+#include "model/TrackList.h"
+#include "mp3/FolderScan.h"
+#include "mp3/Mp3Scan.h"
+#include "platform/ScriptedPlatform.h"
+#include "platform/Session.h"
+#include "settings/Settings.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace tracklore;
+using Clock = std::chrono::steady_clock;
+
+double SecondsOf(const std::function<void()>& work) {
+    auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The best of `runs` timings: the one least disturbed by other work on the machine.
+double Best(int runs, const std::function<void()>& work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        best = std::min(best, SecondsOf(work));
+    }
+    return best;
+}
+
+void RunCat(const std::string& path) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string cat = "cat";
+    std::vector<char*> argv = {cat.data(), const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "cat", &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cat could not be started\n");
+        std::exit(2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+long MaxRssKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void WriteAlbum(const std::string& path, std::uint64_t bytes) {
+    const std::size_t trackBytes = 12u << 20;
+    bench::NoiseBytes noise;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::uint64_t written = 0;
+    for (int number = 1; written < bytes; ++number) {
+        std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(trackBytes, bytes - written));
+        if (size < 65536) {
+            break;
+        }
+        out << bench::NoiseTrack(size, number, noise);
+        written += size;
+    }
+}
+
+// The worst case of a folder of `files` files: every one of them is opened and searched for
+// a frame header, because the usable ones come last in name order. Half of the others are
+// MPEG audio too short to count (1.5 seconds), half hold no frame header at all, so the
+// search runs through its whole stretch; the 99 usable files at the end play 60 seconds
+// each (a frame-search stretch of frames, then a sparse hole, then the ID3v1 record).
+void WriteFolder(const std::string& folder, int files) {
+    bench::NoiseBytes noise;
+    const std::string shortTrack = bench::NoiseTrack(24000, 0, noise);
+    const std::string text(100000, 'x');
+    const std::string head = bench::NoiseTrack(65536 + 128, 0, noise).substr(0, 65536);
+    const int usable = std::min(files, MaxTracks);
+    for (int i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/%04d Track.mp3", i + 1);
+        std::ofstream out(folder + name, std::ios::binary | std::ios::trunc);
+        if (i < files - usable) {
+            out << (i % 2 == 0 ? shortTrack : text);
+            continue;
+        }
+        out << head;
+        out.seekp(960000 - 128);
+        out << bench::NoiseTrack(1024, i + 1, noise).substr(1024 - 128);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::uint64_t sizeMib = 1024;
+    int files = 2000;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--size-mib" && i + 1 < argc) {
+            sizeMib = std::strtoull(argv[++i], nullptr, 10);
+        } else if (arg == "--files" && i + 1 < argc) {
+            files = std::atoi(argv[++i]);
+        } else if (arg == "--keep") {
+            keep = true;
+        } else {
+            std::fprintf(stderr, "Aufruf: %s [--size-mib N] [--files N] [--keep]\n", argv[0]);
+            return 2;
+        }
+    }
+
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tracklore-bench-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    const std::string dir = buffer.data();
+    const std::string album = dir + "/album.mp3";
+    const std::string folder = dir + "/folder";
+    std::filesystem::create_directory(folder);
+
+    std::printf("Writing a %llu MiB joined album and %d files ...\n",
+                static_cast<unsigned long long>(sizeMib), files);
+    WriteAlbum(album, sizeMib << 20);
+    WriteFolder(folder, files);
+    const double mib = static_cast<double>(std::filesystem::file_size(album)) / (1 << 20);
+
+    TrackList doc;
+    Settings settings = DefaultSettings();
+    ScriptedPlatform ui;
+    Session session{doc, settings, ui};
+
+    int tracks = 0;
+    auto scan = [&] {
+        Mp3ScanJob job;
+        job.path = album;
+        ui.messages.clear();
+        ui.fragmentDialogs.clear();
+        RunMp3ScanWorker(session, job);
+        tracks = doc.trackCount;
+    };
+
+    RunCat(album);  // warm the page cache
+    const long rssBefore = MaxRssKib();
+    scan();
+    const long rssAfter = MaxRssKib();
+    const double catSeconds = Best(3, [&] { RunCat(album); });
+    const double scanSeconds = Best(3, scan);
+    const double ratio = catSeconds / scanSeconds;
+
+    int folderTracks = 0;
+    auto folderScan = [&] {
+        ui.messages.clear();
+        ScanFolder(session, folder + "/", "*.mp3");
+        folderTracks = doc.trackCount;
+    };
+    folderScan();  // warm
+    const double folderSeconds = Best(3, folderScan);
+
+    std::printf("cat FILE > /dev/null : %7.3f s  %8.0f MiB/s\n", catSeconds, mib / catSeconds);
+    std::printf("MP3 scan with split  : %7.3f s  %8.0f MiB/s  (%d tracks)\n", scanSeconds,
+                mib / scanSeconds, tracks);
+    std::printf("speed ratio scan/cat : %7.2f  (target >= 0.50)\n", ratio);
+    std::printf("peak memory          : %ld KiB before the first scan, %ld KiB after it\n",
+                rssBefore, rssAfter);
+    std::printf("folder scan          : %7.3f s for %d files, %d tracks  (target < 1 s)\n",
+                folderSeconds, files, folderTracks);
+
+    if (!keep) {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    } else {
+        std::printf("data kept in %s\n", dir.c_str());
+    }
+    const bool ok = ratio >= 0.5 && (files < 2000 || folderSeconds < 1.0);
+    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    return ok ? 0 : 1;
+}
