@@ -158,6 +158,16 @@ bool SaveDocumentAs(CliApp& app, const std::string& out, int filterIndex) {
     return SaveDocument(app.session, true);
 }
 
+int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& out, bool json) {
+    bool ok = imported && (!out || SaveDocumentAs(app, *out));
+    int status = app.Finish(ok);
+    if (status == ExitOk) {
+        std::cout << (json ? DocumentJson(app.doc)
+                           : app.out + DocumentText(app.doc, app.session.timeFormat()));
+    }
+    return status;
+}
+
 int UsageError(const std::string& text) {
     std::cerr << "tracklore-cli: " << text << "\n";
     return ExitUsage;

@@ -68,6 +68,11 @@ std::string DocumentJson(const TrackList& doc);
 // The document as readable text (UTF-8).
 std::string DocumentText(const TrackList& doc, TimeFormat format);
 
+// The end of an import command: when the import built a track list, saves it as `out` (when
+// given) through SaveDocumentAs and prints it, as JSON or as text after what the platform
+// printed (the rows of a results dialog). Returns the exit status.
+int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& out, bool json);
+
 // Prints a usage error to standard error and returns ExitUsage.
 int UsageError(const std::string& text);
 

@@ -1,7 +1,4 @@
-#include <iostream>
-
 #include "cli/Cli.h"
-#include "formats/Document.h"
 #include "mp3/FolderScan.h"
 
 namespace tracklore::cli {
@@ -28,17 +25,7 @@ int RunScanFolder(const std::vector<std::string>& argv) {
     }
 
     bool ok = RunFolderScan(app.session, AbsolutePath(args.Positional()[0]), mask);
-    if (ok && out) {
-        std::string target = AbsolutePath(*out);
-        app.ui.PresetSaveFile(target, SaveFilterForName(target));
-        ok = SaveDocument(app.session, true);
-    }
-    int status = app.Finish(ok);
-    if (status == ExitOk) {
-        std::cout << (args.Has("--json") ? DocumentJson(app.doc)
-                                         : DocumentText(app.doc, app.session.timeFormat()));
-    }
-    return status;
+    return FinishImport(app, ok, out, args.Has("--json"));
 }
 
 const RegisterCommand registration("scan-folder",

@@ -1,8 +1,6 @@
 #include <filesystem>
-#include <iostream>
 
 #include "cli/Cli.h"
-#include "formats/Document.h"
 #include "model/Cp1252.h"
 #include "mp3/Mp3Scan.h"
 #include "mp3/ScanStrings.h"
@@ -46,18 +44,7 @@ int RunScanMp3(const std::vector<std::string>& argv) {
     }
 
     RunMp3ScanWorker(app.session, job);
-    bool ok = job.trackListBuilt;
-    if (ok && out) {
-        std::string target = AbsolutePath(*out);
-        app.ui.PresetSaveFile(target, SaveFilterForName(target));
-        ok = SaveDocument(app.session, true);
-    }
-    int status = app.Finish(ok);
-    if (status == ExitOk) {
-        std::cout << (json ? DocumentJson(app.doc)
-                           : app.out + DocumentText(app.doc, app.session.timeFormat()));
-    }
-    return status;
+    return FinishImport(app, job.trackListBuilt, out, json);
 }
 
 const RegisterCommand registration(

@@ -7,8 +7,6 @@
 #include "model/Genres.h"
 #include "model/Text.h"
 #include "mp3/ImportHelpers.h"
-#include "mp3/Mpeg.h"
-#include "mp3/ScanStrings.h"
 
 namespace tracklore {
 
@@ -223,20 +221,9 @@ bool ReadAlbumWrapHeader(Session& session, ByteSource& file, const unsigned char
         std::string performer = ArtistPart(fileName);
         track.performer = performer.empty() ? doc.cd.artist.str() : performer;
 
-        float duration = -1.0f;
-        if (start >= 0) {
-            file.SeekTo(static_cast<std::uint64_t>(start));
-            duration = MpegDuration(file, trackBytes - static_cast<std::int64_t>(Id3v1Size));
-        }
-        if (duration == -1.0f) {
-            ShowInfo(session, scanstr::NoMpegHeaderInFragment, {i}, scanstr::ScanCaption);
-            // Only the tracks measured so far are complete.
-            doc.trackCount = i - 1;
-            track = Track{};
+        if (!PlaceMeasuredTrack(session, file, start, trackBytes, i, runningTime)) {
             return false;
         }
-        track.start = SecondsToFrames(runningTime);
-        runningTime += duration;
     }
     doc.cd.totalSeconds = RoundSeconds(runningTime);
     doc.cd.discId = ComputeDiscId(doc);

@@ -4,7 +4,6 @@
 
 #include "model/Text.h"
 #include "mp3/ImportHelpers.h"
-#include "mp3/Mpeg.h"
 #include "mp3/ScanStrings.h"
 #include "resources/Strings.h"
 
@@ -163,18 +162,10 @@ bool BuildTracksFromFragments(Session& session, const FragmentTable& table, Byte
                 doc.cd.artist = "Various";
             }
         }
-        file.SeekTo(fragment.start);
-        float duration = MpegDuration(file, static_cast<std::int64_t>(fragment.length) -
-                                                static_cast<std::int64_t>(Id3v1Size));
-        if (duration == -1.0f) {
-            ShowInfo(session, scanstr::NoMpegHeaderInFragment, {i}, scanstr::ScanCaption);
-            // Only the tracks measured so far are complete.
-            doc.trackCount = i - 1;
-            track = Track{};
+        if (!PlaceMeasuredTrack(session, file, static_cast<std::int64_t>(fragment.start),
+                                static_cast<std::int64_t>(fragment.length), i, runningTime)) {
             return false;
         }
-        track.start = SecondsToFrames(runningTime);
-        runningTime += duration;
     }
     doc.cd.totalSeconds = RoundSeconds(runningTime);
     return true;

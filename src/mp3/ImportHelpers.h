@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "model/Cp1252.h"
+#include "mp3/ByteSource.h"
+#include "platform/Session.h"
 
 namespace tracklore {
 
@@ -42,5 +44,13 @@ inline std::int32_t RoundSeconds(float seconds) {
 inline std::string NameText(std::string_view name) {
     return Utf8ToCp1252(name);
 }
+
+// Measures track `number` (1-based): the `bytes` bytes from `start` in the file, less the
+// 128-byte ID3v1 record that closes them. The track starts at the running time, which then
+// grows by the duration (a 32-bit float sum). When the stretch is not MPEG audio of two
+// seconds, message 1072 names the track, the document keeps only the tracks before it, and
+// the result is false.
+bool PlaceMeasuredTrack(Session& session, ByteSource& file, std::int64_t start, std::int64_t bytes,
+                        int number, float& runningTime);
 
 }  // namespace tracklore
