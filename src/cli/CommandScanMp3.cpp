@@ -1,9 +1,5 @@
-#include <filesystem>
-
 #include "cli/Cli.h"
-#include "model/Cp1252.h"
 #include "mp3/Mp3Scan.h"
-#include "mp3/ScanStrings.h"
 
 namespace tracklore::cli {
 namespace {
@@ -33,16 +29,9 @@ int RunScanMp3(const std::vector<std::string>& argv) {
     job.findCueTag = !args.Has("--no-cue-tag");
     job.splitAtId3v1 = !args.Has("--no-id3v1");
     job.detectArchives = !args.Has("--no-archives");
-    std::error_code ec;
-    if (!std::filesystem::exists(job.path, ec)) {
-        ShowError(app.session, scanstr::FileNotFound, {Utf8ToCp1252(job.path)});
+    if (!CheckScanStart(app.session, job)) {
         return ExitFailed;
     }
-    if (!job.findCueTag && !job.splitAtId3v1 && !job.detectArchives) {
-        ShowError(app.session, scanstr::NoMethodChosen);
-        return ExitFailed;
-    }
-
     RunMp3ScanWorker(app.session, job);
     return FinishImport(app, job.trackListBuilt, out, json);
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "formats/CueSheet.h"
@@ -152,11 +153,12 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open)
     std::uint64_t lastEnd = last.start + last.length;
     if (lastEnd < job.fileSize) {
         if (fragments.size() < static_cast<std::size_t>(MaxTracks)) {
-            Fragment final;
-            final.start = lastEnd;
-            final.length = job.fileSize - lastEnd;
-            final.tag = EmptyId3v1Record();
-            fragments.push_back(final);
+            // The untagged end of the file is the last track.
+            Fragment tail;
+            tail.start = lastEnd;
+            tail.length = job.fileSize - lastEnd;
+            tail.tag = EmptyId3v1Record();
+            fragments.push_back(tail);
         } else {
             ++job.split.droppedTags;
         }
@@ -182,6 +184,29 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open)
 }
 
 }  // namespace
+
+bool CheckScanStart(Session& session, const Mp3ScanJob& job) {
+    std::error_code error;
+    if (!std::filesystem::exists(job.path, error)) {
+        ShowError(session, scanstr::FileNotFound, {NameText(job.path)});
+        return false;
+    }
+    if (!job.findCueTag && !job.splitAtId3v1 && !job.detectArchives) {
+        ShowError(session, scanstr::NoMethodChosen);
+        return false;
+    }
+    return true;
+}
+
+int ScanMethodTextId(const Mp3ScanJob& job) {
+    if (job.findCueTag && job.splitAtId3v1) {
+        return 1042;
+    }
+    if (job.findCueTag) {
+        return 1043;
+    }
+    return job.splitAtId3v1 ? 1044 : 1045;
+}
 
 std::unique_ptr<ByteSource> OpenFileForScan(const std::string& path) {
     struct stat st {};

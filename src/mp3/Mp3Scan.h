@@ -48,6 +48,16 @@ using ScanProgress = std::function<void(int percent)>;
 // Opens a file for reading; nullptr when it cannot be opened.
 using FileOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
 
+// The checks of the options dialog's Start button: the file must exist (else message 1046
+// with the path) and at least one method must be chosen (else 1047). True when the scan
+// may start.
+bool CheckScanStart(Session& session, const Mp3ScanJob& job);
+
+// The string number of the text that names the chosen methods in the progress dialog:
+// 1042 both tag searches, 1043 the ID3v2 tag only, 1044 the ID3v1 records only, 1045 none
+// (archives only).
+int ScanMethodTextId(const Mp3ScanJob& job);
+
 // Opens a regular file as a FileSource. Anything else (a folder, a pipe, a device) is
 // refused before it is opened, so that a pipe cannot block the scan.
 std::unique_ptr<ByteSource> OpenFileForScan(const std::string& path);
