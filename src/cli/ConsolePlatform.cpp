@@ -67,10 +67,17 @@ MsgResult ConsolePlatform::Decide(const Message& message) {
                 return MsgResult::No;
         }
     };
-    if (answerMode == AnswerMode::Yes) {
+    // A read error is not a yes/no question: retrying blindly could loop for ever, so
+    // without a person at the terminal it takes the box's default (Abort).
+    if (message.buttons == MsgButtons::AbortRetryIgnore && !isatty(STDIN_FILENO)) {
+        return message.DefaultAnswer();
+    }
+    const AnswerMode mode =
+        message.buttons == MsgButtons::AbortRetryIgnore ? AnswerMode::Ask : answerMode;
+    if (mode == AnswerMode::Yes) {
         return yes();
     }
-    if (answerMode == AnswerMode::No) {
+    if (mode == AnswerMode::No) {
         return no();
     }
     if (!isatty(STDIN_FILENO)) {

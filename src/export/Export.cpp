@@ -4,6 +4,7 @@
 
 #include "export/Templates.h"
 #include "formats/Document.h"
+#include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"
@@ -83,7 +84,7 @@ bool ExportDocument(Session& session) {
     doc.cd.audioFile = FileNamePart(StripExtension(chosen->path));
     const std::string text = MakeExportText(doc, session.timeFormat(), chosen->filterIndex);
     if (!WriteFileSafely(chosen->path, text)) {
-        ShowError(session, str::CannotOpenFile, {chosen->path});
+        ShowError(session, str::CannotOpenFile, {FileNameText(chosen->path)});
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "formats/CueSheet.h"
+#include "model/Cp1252.h"
 #include "model/Text.h"
 #include "mp3/Mpeg.h"
 
@@ -40,7 +41,12 @@ std::string ResolveAudioPath(const std::string& written, const std::string& dire
         return dir + relative;
     }
     std::string beside = dir + FileNamePart(written);
-    return IsRegularFile(beside) ? beside : std::string();
+    if (IsRegularFile(beside)) {
+        return beside;
+    }
+    // A sheet written on Windows names the file in Windows-1252; on Linux the name is UTF-8.
+    std::string utf8 = dir + Cp1252ToUtf8(FileNamePart(written));
+    return IsRegularFile(utf8) ? utf8 : std::string();
 }
 
 // Cuts a trailing comment: the first ";" outside double quotes.

@@ -2,6 +2,7 @@
 
 #include "formats/CueSheet.h"
 #include "formats/Xmcd.h"
+#include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"
@@ -51,17 +52,19 @@ int ReadDocumentText(Session& session, const std::string& text, const std::strin
 
 bool OpenDocument(Session& session, const std::string& path) {
     if (FileSizeOf(path) >= MaxDocumentBytes) {
-        ShowError(session, MsgTooLarge, {path, static_cast<long long>(MaxDocumentBytes)});
+        ShowError(session, MsgTooLarge,
+                  {FileNameText(path), static_cast<long long>(MaxDocumentBytes)});
         return false;
     }
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
-        ShowError(session, str::CannotOpenFile, {path});
+        ShowError(session, str::CannotOpenFile, {FileNameText(path)});
         return false;
     }
     // The file may have grown since its size was taken.
     if (bytes.size() >= MaxDocumentBytes) {
-        ShowError(session, MsgTooLarge, {path, static_cast<long long>(MaxDocumentBytes)});
+        ShowError(session, MsgTooLarge,
+                  {FileNameText(path), static_cast<long long>(MaxDocumentBytes)});
         return false;
     }
     TrackList& doc = session.doc;
@@ -127,8 +130,8 @@ std::optional<FileDialogResult> ChooseSaveTarget(Session& session, FileDialogReq
         }
         if (FileExists(chosen->path)) {
             MsgResult answer =
-                ShowStringMessage(session, MsgOverwrite, {chosen->path}, request.titleId,
-                                  MsgButtons::YesNo, MsgIcon::Warning, 1);
+                ShowStringMessage(session, MsgOverwrite, {FileNameText(chosen->path)},
+                                  request.titleId, MsgButtons::YesNo, MsgIcon::Warning, 1);
             if (answer != MsgResult::Yes) {
                 request.proposedName = chosen->path;
                 continue;
@@ -183,7 +186,7 @@ bool SaveDocument(Session& session, bool saveAs) {
         doc.cd.audioFile = newAudioFile;  // Save As names the audio file after the saved file
     }
     if (!WriteFileSafely(name, text)) {
-        ShowError(session, str::CannotOpenFile, {name});
+        ShowError(session, str::CannotOpenFile, {FileNameText(name)});
         return false;
     }
     doc.cd.audioFile = written.cd.audioFile;

@@ -1,6 +1,7 @@
 #include "freedb/Fetch.h"
 
 #include "formats/Xmcd.h"
+#include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"
@@ -133,7 +134,7 @@ bool RunTransferWorker(Session& session, const FetchRequest& request, TransferFl
     const std::string address = FetchAddress(session.settings.URL, request);
     TemporaryFile temp("xmcd", options.tempFolder);
     if (!temp.ok()) {
-        ShowError(session, str::CannotOpenFile, {temp.path()});
+        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
         return false;
     }
     report(str::FetchLoading);
@@ -149,7 +150,7 @@ bool RunTransferWorker(Session& session, const FetchRequest& request, TransferFl
     report(str::FetchParsing);
     std::string answer;
     if (!ReadWholeFile(temp.path(), answer)) {
-        ShowError(session, str::CannotOpenFile, {temp.path()});
+        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
         return false;
     }
     std::optional<std::string> record = RecordText(answer);

@@ -1,5 +1,6 @@
 #include "freedb/Search.h"
 
+#include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"
@@ -114,7 +115,7 @@ SearchResults RunSearch(Session& session, std::string_view words, const SearchOp
 
     TemporaryFile temp("html", options.tempFolder);
     if (!temp.ok()) {
-        ShowError(session, str::CannotOpenFile, {temp.path()});
+        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
         return results;
     }
     if (!DownloadToFile(address, temp.path(), options.cancel, options.limits)) {
@@ -125,7 +126,7 @@ SearchResults RunSearch(Session& session, std::string_view words, const SearchOp
     }
     std::string page;
     if (!ReadWholeFile(temp.path(), page)) {
-        ShowError(session, str::CannotOpenFile, {temp.path()});
+        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
         return results;
     }
     ForEachLine(page, std::string_view::npos, [&](std::string_view line) {

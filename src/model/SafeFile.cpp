@@ -133,7 +133,7 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, int* error
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return false;
     }

@@ -21,7 +21,9 @@ std::size_t MemorySource::Read(void* destination, std::size_t count) {
 }
 
 std::unique_ptr<FileSource> FileSource::Open(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO or a device does not wait; only regular files
+    // are kept, and for them the flag makes no difference.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return nullptr;
     }

@@ -42,7 +42,7 @@ inline std::int32_t RoundSeconds(float seconds) {
 // title, an album title, a path in a message. The audio file name, which must keep naming
 // the file, is kept as it stands.
 inline std::string NameText(std::string_view name) {
-    return Utf8ToCp1252(name);
+    return FileNameText(name);
 }
 
 // Measures track `number` (1-based): the `bytes` bytes from `start` in the file, less the

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "formats/CueSheet.h"
 #include "support/TestSupport.h"
@@ -238,6 +239,28 @@ TEST(CueReader, ErrorEmptiesThePreviousDocument) {
     EXPECT_TRUE(f.doc.cd.title.empty());
     EXPECT_TRUE(f.doc.cd.artist.empty());
     EXPECT_TRUE(f.doc.modified);
+}
+
+}  // namespace
+}  // namespace tracklore
+
+namespace tracklore {
+namespace {
+
+TEST(CueReader, FindsAUtf8NamedMp3FromAWindowsSheet) {
+    test::Fixture f;
+    test::TempDir dir;
+    dir.Write("Bj\xc3\xb6rk.mp3", test::mp3::CbrStream(160000));  // 10 s at 128 kbit/s
+    ASSERT_TRUE(ReadCueSheet(f.session, "FILE \"Bj\xf6rk.mp3\" MP3\n", dir.path().string()));
+    EXPECT_EQ(f.doc.cd.totalSeconds, 10);
+}
+
+TEST(CueReader, AFifoNamedAsTheMp3DoesNotHang) {
+    test::Fixture f;
+    test::TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);
+    ASSERT_TRUE(ReadCueSheet(f.session, "FILE \"pipe.mp3\" MP3\n", dir.path().string()));
+    EXPECT_EQ(f.doc.cd.totalSeconds, 0);
 }
 
 }  // namespace

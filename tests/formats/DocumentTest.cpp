@@ -287,3 +287,16 @@ TEST(ShowOpenDialog, RemembersTheFolder) {
 
 }  // namespace
 }  // namespace tracklore
+
+namespace tracklore {
+namespace {
+
+TEST(OpenDocument, PathsInMessagesAreShownAsText) {
+    test::Fixture f;
+    EXPECT_FALSE(OpenDocument(f.session, "/nowhere/Bj\xc3\xb6rk.cue"));
+    ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{1048});
+    EXPECT_NE(f.ui.messages[0].text.find("/nowhere/Bj\xf6rk.cue."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tracklore
