@@ -178,7 +178,10 @@ std::int64_t AlbumWrapNumber(std::string_view text) {
     while (fraction.size() < 4) {
         fraction += '0';
     }
-    return LeadingInteger(whole) * 10000 + LeadingInteger(fraction);
+    // No file has more bytes than this; larger numbers are held at it instead of overflowing.
+    static constexpr std::int64_t Limit = 100000000000000;  // 1e14
+    auto clamp = [](std::int64_t value) { return std::clamp(value, -Limit, Limit); };
+    return clamp(LeadingInteger(whole)) * 10000 + clamp(LeadingInteger(fraction));
 }
 
 bool ReadAlbumWrapHeader(Session& session, ByteSource& file, const unsigned char* buffer,

@@ -97,6 +97,9 @@ TEST(AlbumWrap, Numbers) {
     EXPECT_EQ(AlbumWrapNumber("100.0"), 1000000);
     EXPECT_EQ(AlbumWrapNumber("1234"), 12341234);  // without a point, both parts are the text
     EXPECT_EQ(AlbumWrapNumber(""), 0);
+    // Absurd digit runs are held at a limit instead of overflowing (found by fuzzing).
+    EXPECT_GT(AlbumWrapNumber("8888888888888888888.9999999999999999999"), 0);
+    EXPECT_LT(AlbumWrapNumber("-8888888888888888888.-9999999999999999999"), 0);
     // Offsets past 4 GiB do not wrap.
     EXPECT_EQ(AlbumWrapNumber("500000.0000"), 5000000000LL);
 }
