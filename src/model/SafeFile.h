@@ -33,12 +33,16 @@ class SafeFile {
     const std::string& TemporaryPath() const { return tempPath_; }
     // errno of the first failure, 0 when none happened.
     int Error() const { return error_; }
+    // Whether the last Commit() failed at the rename itself (the target could not be
+    // replaced), rather than while writing or flushing.
+    bool RenameFailed() const { return renameFailed_; }
 
   private:
     int fd_ = -1;
     std::string target_;
     std::string tempPath_;
     int error_ = 0;
+    bool renameFailed_ = false;
 };
 
 // The whole job in one call: true when `bytes` now stand in `path`.

@@ -1,0 +1,300 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "formats/CueSheet.h"
+#include "model/Cp1252.h"
+#include "model/SafeFile.h"
+#include "model/Text.h"
+#include "mp3/ByteSource.h"
+#include "mp3/CueTag.h"
+#include "mp3/Mpeg.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+namespace {
+
+constexpr int CaptionWriteTag = 1160;
+constexpr int MsgNotMp3 = 1161;
+constexpr int MsgCannotCreateTemp = 1162;
+constexpr int MsgCannotReplace = 1163;
+constexpr int MsgOtherVersion = 1165;
+constexpr int CaptionDone = 1166;
+constexpr int MsgWritten = 1167;
+constexpr int MsgTagTooLarge = 6200;
+constexpr int Mp3Filters = 1050;
+
+// The system's own text for an error code, as Windows-1252 like every other message.
+std::string SystemErrorText(int error) {
+    std::string text = std::strerror(error != 0 ? error : EIO);
+    return IsValidUtf8(text) ? Utf8ToCp1252(text) : text;
+}
+
+void ShowSystemError(Session& session, int error) {
+    Message message;
+    message.captionId = str::ErrorCaption;
+    message.caption = std::string(String(str::ErrorCaption));
+    message.text = SystemErrorText(error);
+    message.buttons = MsgButtons::Ok;
+    message.icon = MsgIcon::Error;
+    session.ui.ShowMessage(message);
+}
+
+// A file descriptor closed on every path.
+class FileHandle {
+  public:
+    explicit FileHandle(int fd = -1) : fd_(fd) {}
+    ~FileHandle() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false (errno set) when the close reports an error.
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool WriteAllAt(int fd, const char* bytes, std::size_t size, off_t offset) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, bytes, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Temporary files of a rewrite are named "." + the MP3's name + "." + six letters or digits,
+// and the writer holds an exclusive lock on its temporary file while it works. A writer that
+// was killed leaves its file behind unlocked; such leftovers of the same MP3 are removed
+// before the next rewrite. Files that anybody still holds locked are left alone.
+bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
+    constexpr std::size_t RandomPart = 6;
+    if (entry.size() != fileName.size() + 2 + RandomPart || entry[0] != '.' ||
+        entry.substr(1, fileName.size()) != fileName || entry[fileName.size() + 1] != '.') {
+        return false;
+    }
+    for (char c : entry.substr(fileName.size() + 2)) {
+        bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void RemoveAbandonedTemporaries(const std::string& target) {
+    const std::string dir = DirPart(target);
+    const std::string name = FileNamePart(target);
+    std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(dir.empty() ? "." : dir.c_str()),
+                                               ::closedir);
+    if (!folder) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder.get())) {
+        if (!IsTemporaryNameOf(entry->d_name, name)) {
+            continue;
+        }
+        const std::string path = dir + entry->d_name;
+        FileHandle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(path.c_str());
+        }
+    }
+}
+
+// The path whose file is replaced: a symbolic link stays a link to the new file.
+std::string ReplaceTarget(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(path, ec);
+    return ec ? path : real.string();
+}
+
+bool WriteInPlace(Session& session, const std::string& path, const std::string& tag) {
+    FileHandle file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    if (!WriteAllAt(file.get(), tag.data(), tag.size(), 0) || ::fsync(file.get()) != 0 ||
+        !file.Close()) {
+        ShowSystemError(session, errno);
+        return false;
+    }
+    return true;
+}
+
+bool Rewrite(Session& session, const std::string& path, FileSource& source,
+             std::uint64_t audioStart, const std::string& tag) {
+    const std::string target = ReplaceTarget(path);
+    RemoveAbandonedTemporaries(target);
+    SafeFile out;
+    if (!out.Create(target)) {
+        ShowError(session, MsgCannotCreateTemp, {DirPart(target)});
+        return false;
+    }
+    // Marks the temporary file as in use for as long as this writer lives.
+    FileHandle lock(::open(out.TemporaryPath().c_str(), O_RDONLY | O_CLOEXEC));
+    if (lock.get() >= 0) {
+        ::flock(lock.get(), LOCK_EX | LOCK_NB);
+    }
+
+    if (!out.Write(tag)) {
+        ShowSystemError(session, out.Error());
+        return false;
+    }
+    std::vector<char> block(CueTagCopyBlock);
+    source.SeekTo(audioStart);
+    while (true) {
+        std::size_t n = source.Read(block.data(), block.size());
+        if (source.Failed()) {
+            ShowSystemError(session, source.LastError());
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        if (!out.Write(block.data(), n)) {
+            ShowSystemError(session, out.Error());
+            return false;
+        }
+    }
+    if (!out.Commit()) {
+        if (out.RenameFailed()) {
+            ShowError(session, MsgCannotReplace);
+        } else {
+            ShowSystemError(session, out.Error());
+        }
+        return false;
+    }
+    return true;
+}
+
+bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
+    std::unique_ptr<FileSource> source = FileSource::Open(path);
+    if (!source) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    const std::uint64_t fileSize = source->Size();
+    const MpegStreamInfo info = ProbeMpegStream(*source, static_cast<std::int64_t>(fileSize));
+    if (source->Failed()) {
+        ShowSystemError(session, source->LastError());
+        return false;
+    }
+    if (!info.isMpeg) {
+        ShowError(session, MsgNotMp3, {path});
+        return false;
+    }
+
+    // The old tag, read whole; a tag that claims more bytes than the file has counts as none.
+    std::string oldTag;
+    if (info.hasId3v2 && info.id3v2Size > 0 &&
+        static_cast<std::uint64_t>(info.id3v2Size) <= fileSize) {
+        oldTag.resize(static_cast<std::size_t>(info.id3v2Size));
+        source->SeekTo(0);
+        std::size_t got = source->Read(oldTag.data(), oldTag.size());
+        if (source->Failed()) {
+            ShowSystemError(session, source->LastError());
+            return false;
+        }
+        if (got < oldTag.size()) {
+            oldTag.clear();
+        }
+    }
+    if (!oldTag.empty()) {
+        if (oldTag[3] != 3 || oldTag[4] != 0) {
+            MsgResult answer =
+                ShowStringMessage(session, MsgOtherVersion, {}, CaptionWriteTag,
+                                  MsgButtons::OkCancel, MsgIcon::Question, /*defaultButton=*/1);
+            if (answer != MsgResult::Ok) {
+                return false;
+            }
+        } else {
+            CarryOverFrames(table, oldTag);
+        }
+    }
+
+    const TagPlan plan = PlanTag(table.FramesEnd(), oldTag.size());
+    if (!plan.fits) {
+        ShowError(session, MsgTagTooLarge, {path});
+        return false;
+    }
+    const std::string tag = AssembleTag(table, plan.length);
+    if (plan.inPlace) {
+        source.reset();
+        return WriteInPlace(session, path, tag);
+    }
+    return Rewrite(session, path, *source, oldTag.size(), tag);
+}
+
+}  // namespace
+
+bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path) {
+    bool ok = WriteTag(session, table, path);
+    if (ok) {
+        ShowStringMessage(session, MsgWritten, {path}, CaptionDone, MsgButtons::Ok,
+                          MsgIcon::Information);
+    }
+    table.Clear();
+    return ok;
+}
+
+std::string ChooseMp3File(Session& session) {
+    FileDialogRequest request;
+    request.titleId = CaptionWriteTag;
+    request.title = std::string(String(CaptionWriteTag));
+    request.filters = ParseFilterList(std::string(String(Mp3Filters)));
+    request.filterIndex = 1;
+    request.startDir = session.settings.LastMP3Dir;
+    request.fileMustExist = true;
+    std::optional<FileDialogResult> chosen = session.ui.ChooseOpenFile(request);
+    if (!chosen || chosen->path.empty()) {
+        return std::string();
+    }
+    session.settings.LastMP3Dir = DirPart(chosen->path);
+    return chosen->path;
+}
+
+bool WriteCueToMp3(Session& session) {
+    const std::string path = ChooseMp3File(session);
+    if (path.empty()) {
+        return false;
+    }
+    // The name without folder and extension; the extension is cut from the file name only,
+    // so that a period in a folder name does not cut the path there.
+    session.doc.cd.audioFile = StripExtension(FileNamePart(path));
+    const std::string cueText = WriteCueSheet(session.doc, session.timeFormat());
+    FrameTable table;
+    AddCueFrames(table, session.doc, cueText);
+    return WriteTagIntoFile(session, table, path);
+}
+
+}  // namespace tracklore
