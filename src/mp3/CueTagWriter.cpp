@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -87,10 +88,14 @@ bool WriteAllAt(int fd, const char* bytes, std::size_t size, off_t offset) {
     return true;
 }
 
-// Temporary files of a rewrite are named "." + the MP3's name + "." + six letters or digits,
-// and the writer holds an exclusive lock on its temporary file while it works. A writer that
-// was killed leaves its file behind unlocked; such leftovers of the same MP3 are removed
-// before the next rewrite. Files that anybody still holds locked are left alone.
+// Temporary files of a rewrite are named "." + the MP3's name + "." + six letters or digits.
+// While the writer works it holds an exclusive lock on its temporary file, which also carries
+// a marker attribute. A writer that was killed leaves its file behind, marked and unlocked;
+// such leftovers of the same MP3 are removed before the next rewrite. A file without the
+// marker (a user's own ".album.mp3.backup") or one that anybody holds locked is left alone.
+// On a file system without extended attributes nothing is marked, so nothing is removed.
+constexpr const char* PartialMarker = "user.tracklore.partial";
+
 bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
     constexpr std::size_t RandomPart = 6;
     if (entry.size() != fileName.size() + 2 + RandomPart || entry[0] != '.' ||
@@ -124,7 +129,9 @@ void RemoveAbandonedTemporaries(const std::string& target) {
         if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             continue;
         }
-        if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
+        char marker = 0;
+        if (::fgetxattr(file.get(), PartialMarker, &marker, 1) == 1 && marker == '1' &&
+            ::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
             ::unlink(path.c_str());
         }
     }
@@ -160,10 +167,10 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
         ShowError(session, MsgCannotCreateTemp, {DirPart(target)});
         return false;
     }
-    // Marks the temporary file as in use for as long as this writer lives.
+    // Marks the temporary file as ours and as in use for as long as this writer lives.
     FileHandle lock(::open(out.TemporaryPath().c_str(), O_RDONLY | O_CLOEXEC));
-    if (lock.get() >= 0) {
-        ::flock(lock.get(), LOCK_EX | LOCK_NB);
+    if (lock.get() >= 0 && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
+        ::fsetxattr(lock.get(), PartialMarker, "1", 1, 0);
     }
 
     if (!out.Write(tag)) {
@@ -185,6 +192,10 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
             ShowSystemError(session, out.Error());
             return false;
         }
+    }
+    // The finished file takes the MP3's place without the marker.
+    if (lock.get() >= 0) {
+        ::fremovexattr(lock.get(), PartialMarker);
     }
     if (!out.Commit()) {
         if (out.RenameFailed()) {
