@@ -93,7 +93,8 @@ bool WriteAllAt(int fd, const char* bytes, std::size_t size, off_t offset) {
 // a marker attribute. A writer that was killed leaves its file behind, marked and unlocked;
 // such leftovers of the same MP3 are removed before the next rewrite. A file without the
 // marker (a user's own ".album.mp3.backup") or one that anybody holds locked is left alone.
-// On a file system without extended attributes nothing is marked, so nothing is removed.
+// On a file system without extended attributes nothing is marked, so nothing is removed; the
+// same holds for the empty file of a writer killed between creating and marking it.
 constexpr const char* PartialMarker = "user.tracklore.partial";
 
 bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
@@ -193,10 +194,6 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
             return false;
         }
     }
-    // The finished file takes the MP3's place without the marker.
-    if (lock.get() >= 0) {
-        ::fremovexattr(lock.get(), PartialMarker);
-    }
     if (!out.Commit()) {
         if (out.RenameFailed()) {
             ShowError(session, MsgCannotReplace);
@@ -204,6 +201,10 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
             ShowSystemError(session, out.Error());
         }
         return false;
+    }
+    // The file now stands under the MP3's name; it is no leftover any more.
+    if (lock.get() >= 0) {
+        ::fremovexattr(lock.get(), PartialMarker);
     }
     return true;
 }
