@@ -31,6 +31,9 @@ class SafeFile {
     void Discard();
 
     const std::string& TemporaryPath() const { return tempPath_; }
+    // The open temporary file (-1 when none), for callers that fill it by other means than
+    // Write(), e.g. an in-kernel copy; they write at the file position.
+    int Descriptor() const { return fd_; }
     // errno of the first failure, 0 when none happened.
     int Error() const { return error_; }
     // Whether the last Commit() failed at the rename itself (the target could not be

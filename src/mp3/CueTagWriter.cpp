@@ -159,6 +159,68 @@ bool WriteInPlace(Session& session, const std::string& path, const std::string& 
     return true;
 }
 
+// Appends everything of `source` from `offset` on to `out`, whose first `written` bytes are
+// already there. The kernel copies the bytes itself where it can (no trip through this
+// process, as cp does it); otherwise, or when it gives up part way, the rest goes through a
+// buffer in large blocks. Every few megabytes the disk is told to start writing what was
+// copied, so that the flush before the rename finds little left to do.
+bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint64_t written,
+              int& error) {
+    constexpr std::size_t KernelChunk = 8 << 20;
+    const int fd = out.Descriptor();
+    std::uint64_t flushed = 0;
+    auto startWriteback = [&](bool all) {
+        if (written - flushed >= KernelChunk || (all && written > flushed)) {
+            ::sync_file_range(fd, static_cast<off_t>(flushed),
+                              static_cast<off_t>(written - flushed), SYNC_FILE_RANGE_WRITE);
+            flushed = written;
+        }
+    };
+
+    auto in = static_cast<off_t>(offset);
+    while (true) {
+        ssize_t n = ::copy_file_range(source.Descriptor(), &in, fd, nullptr, KernelChunk, 0);
+        if (n > 0) {
+            written += static_cast<std::uint64_t>(n);
+            startWriteback(false);
+            continue;
+        }
+        if (n == 0) {
+            startWriteback(true);
+            return true;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+            errno != EBADF) {
+            error = errno;
+            return false;
+        }
+        break;
+    }
+
+    std::vector<char> block(CueTagCopyBlock);
+    source.SeekTo(static_cast<std::uint64_t>(in));
+    while (true) {
+        std::size_t n = source.Read(block.data(), block.size());
+        if (source.Failed()) {
+            error = source.LastError();
+            return false;
+        }
+        if (n == 0) {
+            startWriteback(true);
+            return true;
+        }
+        if (!out.Write(block.data(), n)) {
+            error = out.Error();
+            return false;
+        }
+        written += n;
+        startWriteback(false);
+    }
+}
+
 bool Rewrite(Session& session, const std::string& path, FileSource& source,
              std::uint64_t audioStart, const std::string& tag) {
     const std::string target = ReplaceTarget(path);
@@ -178,21 +240,10 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
         ShowSystemError(session, out.Error());
         return false;
     }
-    std::vector<char> block(CueTagCopyBlock);
-    source.SeekTo(audioStart);
-    while (true) {
-        std::size_t n = source.Read(block.data(), block.size());
-        if (source.Failed()) {
-            ShowSystemError(session, source.LastError());
-            return false;
-        }
-        if (n == 0) {
-            break;
-        }
-        if (!out.Write(block.data(), n)) {
-            ShowSystemError(session, out.Error());
-            return false;
-        }
+    int error = 0;
+    if (!CopyTail(source, audioStart, out, tag.size(), error)) {
+        ShowSystemError(session, error);
+        return false;
     }
     if (!out.Commit()) {
         if (out.RenameFailed()) {
