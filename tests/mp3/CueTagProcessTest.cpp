@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,15 +199,22 @@ pid_t StartWriter(const std::string& doc, const std::string& mp3) {
     return pid;
 }
 
-// The size of a temporary file of `name` in `dir`, or -1 when there is none.
-std::int64_t TemporarySize(const fs::path& dir, const std::string& name) {
+std::set<std::string> Entries(const fs::path& dir) {
+    std::set<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (entry.size() == name.size() + 8 && entry.rfind("." + name + ".", 0) == 0) {
-            std::error_code sizeError;
-            auto size = fs::file_size(it->path(), sizeError);
-            return sizeError ? 0 : static_cast<std::int64_t>(size);
+        names.insert(it->path().filename().string());
+    }
+    return names;
+}
+
+// The size of a temporary file in `dir` that is not among `before`, or -1 when there is none.
+std::int64_t NewTemporarySize(const fs::path& dir, const std::set<std::string>& before) {
+    for (const std::string& name : Entries(dir)) {
+        if (!before.count(name) && name[0] == '.') {
+            std::error_code ec;
+            auto size = fs::file_size(dir / name, ec);
+            return ec ? 0 : static_cast<std::int64_t>(size);
         }
     }
     return -1;
@@ -233,6 +241,7 @@ TEST(CueTagProcess, KilledRewriteLeavesTheOriginalIntact) {
     int killedMidRewrite = 0;
     for (int round = 0; round < 12; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
+        const std::set<std::string> before = Entries(work.path());
         pid_t pid = StartWriter(doc, mp3);
         ASSERT_GT(pid, 0);
         if (round % 2 == 0) {
@@ -246,7 +255,7 @@ TEST(CueTagProcess, KilledRewriteLeavesTheOriginalIntact) {
                 std::uniform_real_distribution<double>(0.0, 1.0)(random) * complete.size());
             auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
             while (std::chrono::steady_clock::now() < deadline &&
-                   TemporarySize(work.path(), "album.mp3") < threshold &&
+                   NewTemporarySize(work.path(), before) < threshold &&
                    waitpid(pid, nullptr, WNOHANG) == 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
             }
@@ -256,17 +265,16 @@ TEST(CueTagProcess, KilledRewriteLeavesTheOriginalIntact) {
 
         const std::string now = ReadFileBytes(mp3);
         ASSERT_TRUE(now == original || now == complete) << "size " << now.size();
-        bool leftover = false;
-        for (const auto& entry : fs::directory_iterator(work.path())) {
-            const std::string name = entry.path().filename().string();
+        bool newLeftover = false;
+        for (const std::string& name : Entries(work.path())) {
             if (name == "album.mp3" || name == "album.cue") {
                 continue;
             }
             // Anything else is a hidden temporary file that no MP3 mask matches.
             EXPECT_TRUE(IsHiddenTemporaryOf(name, "album.mp3")) << name;
-            leftover = true;
+            newLeftover = newLeftover || !before.count(name);
         }
-        if (now == original && leftover) {
+        if (now == original && newLeftover) {
             ++killedMidRewrite;
         }
         if (now == complete) {
