@@ -224,6 +224,12 @@ bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint
 bool Rewrite(Session& session, const std::string& path, FileSource& source,
              std::uint64_t audioStart, const std::string& tag) {
     const std::string target = ReplaceTarget(path);
+    // A write-protected file is not replaced behind its protection, just as it is not
+    // written in place.
+    if (::access(target.c_str(), W_OK) != 0) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
     RemoveAbandonedTemporaries(target);
     SafeFile out;
     if (!out.Create(target)) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -387,7 +389,33 @@ TEST(CueTagWriter, LeftoversOfAKilledWriterAreRemovedButNotThoseInUse) {
     EXPECT_LT(::getxattr(path.c_str(), "user.tracklore.partial", &marker, 1), 0);
 }
 
-TEST(CueTagWriter, FolderWithoutWriteAccess) {
+TEST(CueTagWriter, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
+    TempDir dir;
+    const std::string audio = Audio();
+    const std::string path = dir.Write("album.mp3", audio);
+    // Writes beyond 40,000 bytes fail (EFBIG) while the limit holds.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 40000;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    Fixture f;
+    bool written = Write(f, path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0].textId, 0);  // the system's text for the error
+    EXPECT_EQ(f.ui.messages[0].captionId, 1020);
+    EXPECT_EQ(f.ui.messages[0].icon, MsgIcon::Error);
+    EXPECT_FALSE(f.ui.messages[0].text.empty());
+    EXPECT_EQ(ReadFileBytes(path), audio);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(CueTagWriter, NoWriteAccess) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root may write into any folder";
     }
@@ -398,6 +426,13 @@ TEST(CueTagWriter, FolderWithoutWriteAccess) {
     Fixture f;
     EXPECT_FALSE(Write(f, path));
     EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{1162});
+    EXPECT_EQ(ReadFileBytes(path), audio);
+
+    // A write-protected file in a writable folder is left alone on both routes.
+    ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_FALSE(Write(f, path));
+    EXPECT_EQ(f.ui.MessageIds().back(), 1048);
     EXPECT_EQ(ReadFileBytes(path), audio);
 }
 
