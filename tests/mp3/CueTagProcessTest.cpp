@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "mp3/CueTag.h"
-#include "mp3/Mpeg.h"
+#include "support/Id3Tags.h"
 #include "support/RunCommand.h"
 #include "support/TestSupport.h"
 
@@ -36,19 +36,8 @@ const std::string CueText =
     "  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    PERFORMER \"Guest\"\r\n"
     "    INDEX 01 01:00:00\r\n";
 
-std::string BigEndian(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-
-std::string Frame(const std::string& id, const std::string& data) {
-    return id + BigEndian(static_cast<std::uint32_t>(data.size())) + std::string(2, '\0') + data;
-}
-
-std::uint64_t TagLength(const std::string& file) {
-    return static_cast<std::uint64_t>(
-        Id3v2TagLength(reinterpret_cast<const unsigned char*>(file.data())));
-}
+using test::mp3::Id3Frame;
+using test::mp3::Id3TagLength;
 
 // A python3 that can import mutagen, or an empty text.
 std::string PythonWithMutagen() {
@@ -89,9 +78,10 @@ TEST(CueTagProcess, RealTagLibraryReadsTheTag) {
     const std::string doc = dir.Write("album.cue", CueText);
     const std::string audio = test::mp3::CbrStream(50000);
     const std::string oldFrames =
-        Frame("COMM", std::string("\0eng\0Keep me", 12)) + Frame("TIT2", std::string("\0Old", 4)) +
-        Frame("APIC", std::string("\0image/png\0\x03\0", 13) + "\x89PNG") +
-        Frame("COMM", std::string("\0eng\0Second", 11));
+        Id3Frame("COMM", std::string("\0eng\0Keep me", 12)) +
+        Id3Frame("TIT2", std::string("\0Old", 4)) +
+        Id3Frame("APIC", std::string("\0image/png\0\x03\0", 13) + "\x89PNG") +
+        Id3Frame("COMM", std::string("\0eng\0Second", 11));
     const std::string mp3 = dir.Write(
         "album.mp3",
         test::mp3::Id3v2Header(static_cast<std::uint32_t>(oldFrames.size())) + oldFrames + audio);
@@ -101,13 +91,13 @@ TEST(CueTagProcess, RealTagLibraryReadsTheTag) {
         auto result = RunCli({"write-tag", doc, mp3});
         ASSERT_EQ(result.status, 0) << result.err;
         const std::string file = ReadFileBytes(mp3);
-        EXPECT_EQ(file.substr(TagLength(file)), audio);
+        EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
 
         auto dump = RunCommand({python, "-c", MutagenDump, mp3});
         ASSERT_EQ(dump.status, 0) << dump.err;
         auto json = nlohmann::json::parse(dump.out);
         EXPECT_EQ(json["version"], nlohmann::json::parse("[2, 3, 0]"));
-        EXPECT_EQ(json["size"].get<std::uint64_t>(), TagLength(file));
+        EXPECT_EQ(json["size"].get<std::uint64_t>(), Id3TagLength(file));
         const auto& frames = json["frames"];
         std::vector<std::string> ids;
         for (const auto& frame : frames) {
@@ -146,7 +136,7 @@ TEST(CueTagProcess, CommandLine) {
     EXPECT_EQ(written.err,
               "Fertig: Cue-Sheet wurde erfolgreich zur MP3-Datei gesichert: " + mp3 + "\n");
     const std::string file = ReadFileBytes(mp3);
-    EXPECT_EQ(file.substr(TagLength(file)), audio);
+    EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
 
     // An ID3v2.4 tag: without --yes the question is answered Cancel and nothing changes.
     const std::string v4 = test::mp3::Id3v2Header(100, 0, 4) + std::string(100, '\0') + audio;

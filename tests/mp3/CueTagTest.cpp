@@ -4,26 +4,17 @@
 #include <vector>
 
 #include "mp3/CueTag.h"
+#include "support/Id3Tags.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
 namespace {
 
-std::string BigEndian(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 8), static_cast<char>(value)};
-}
+using test::mp3::BigEndian32;
+using test::mp3::Id3Frame;
 
-// One ID3v2.3 frame: ID, big-endian size, flags, data.
-std::string Frame(const std::string& id, const std::string& data, char flag1 = 0, char flag2 = 0) {
-    return id + BigEndian(static_cast<std::uint32_t>(data.size())) + flag1 + flag2 + data;
-}
-
-// An ID3v2.3.0 tag of `frames` followed by `padding` zero bytes.
-std::string OldTag(const std::string& frames, std::size_t padding = 0, std::uint8_t flags = 0,
-                   std::uint8_t major = 3) {
-    std::string body = frames + std::string(padding, '\0');
-    return test::mp3::Id3v2Header(static_cast<std::uint32_t>(body.size()), flags, major) + body;
+std::string OldTag(const std::string& frames, std::size_t padding = 0, std::uint8_t flags = 0) {
+    return test::mp3::Id3Tag(frames, padding, flags);
 }
 
 std::vector<std::string> Ids(const FrameTable& table) {
@@ -74,21 +65,6 @@ TEST(CueTag, SevenFramesFromTheAlbum) {
     }
 }
 
-TEST(CueTag, EmptyTextsAndNoTracks) {
-    TrackList doc;
-    FrameTable table;
-    AddCueFrames(table, doc, "");
-    ASSERT_EQ(Ids(table), NewIds);
-    EXPECT_EQ(table.Slots()[0].data, std::string("\0"
-                                                 "0",
-                                                 2));
-    for (int i = 1; i <= 5; ++i) {
-        EXPECT_EQ(table.Slots()[i].data, std::string(1, '\0')) << i;
-    }
-    // H = header + 6 text frames of 11 bytes + GEOB (10 + 23 + payload).
-    EXPECT_EQ(table.FramesEnd(), 10u + 12 + 5 * 11 + 10 + 23 + CuePayload("", VersionText).size());
-}
-
 TEST(CueTag, AssembledBytes) {
     FrameTable table;
     table.AddTextFrame("TIT2", "ab");
@@ -99,8 +75,8 @@ TEST(CueTag, AssembledBytes) {
     std::string tag = AssembleTag(table, 1000);
     ASSERT_EQ(tag.size(), 1000u);
     EXPECT_EQ(tag.substr(0, 10), std::string("ID3\x03\0\0\0\0\x07\x5E", 10));  // 990
-    EXPECT_EQ(tag.substr(10, 13), Frame("TIT2", std::string("\0ab", 3)));
-    EXPECT_EQ(tag.substr(23, 310), Frame("PRIV", std::string(300, 'x'), 0x40, 0x01));
+    EXPECT_EQ(tag.substr(10, 13), Id3Frame("TIT2", std::string("\0ab", 3)));
+    EXPECT_EQ(tag.substr(23, 310), Id3Frame("PRIV", std::string(300, 'x'), 0x40, 0x01));
     EXPECT_EQ(tag.substr(333), std::string(1000 - 333, '\0'));
 
     unsigned char size[4];
@@ -111,14 +87,15 @@ TEST(CueTag, AssembledBytes) {
 }
 
 TEST(CueTag, CarriesOverTheFirstFrameOfEachNewIdWithItsFlags) {
-    std::string frames = Frame("COMM", std::string("\0engNice", 8), 0x00, 0x40) +
-                         Frame("TIT2", std::string("\0Old title", 10)) +
-                         Frame("GEOB", std::string("\0text\0old\0Qold", 14)) +
-                         Frame("APIC", std::string("\0image/png\0\x03\0PNGDATA", 21), 0x20, 0x00) +
-                         Frame("COMM", std::string("\0engSecond", 10)) +
-                         Frame("TRCK", std::string("\0"
-                                                   "5",
-                                                   2));
+    std::string frames =
+        Id3Frame("COMM", std::string("\0engNice", 8), 0x00, 0x40) +
+        Id3Frame("TIT2", std::string("\0Old title", 10)) +
+        Id3Frame("GEOB", std::string("\0text\0old\0Qold", 14)) +
+        Id3Frame("APIC", std::string("\0image/png\0\x03\0PNGDATA", 21), 0x20, 0x00) +
+        Id3Frame("COMM", std::string("\0engSecond", 10)) +
+        Id3Frame("TRCK", std::string("\0"
+                                     "5",
+                                     2));
     FrameTable table;
     AddCueFrames(table, Album(2), "cue");
     std::string geob = table.Slots()[6].data;
@@ -138,7 +115,7 @@ TEST(CueTag, CarriesOverTheFirstFrameOfEachNewIdWithItsFlags) {
 TEST(CueTag, TwentyFramesAtMost) {
     std::string frames;
     for (int i = 0; i < 14; ++i) {
-        frames += Frame("X" + std::string(1, static_cast<char>('A' + i)) + "00", "data");
+        frames += Id3Frame("X" + std::string(1, static_cast<char>('A' + i)) + "00", "data");
     }
     FrameTable table;
     AddCueFrames(table, Album(1), "cue");
@@ -151,26 +128,28 @@ TEST(CueTag, TwentyFramesAtMost) {
 TEST(CueTag, WalkEndsAtPaddingAndAtFramesThatRunPastTheTag) {
     // Nothing after the zero padding is read.
     FrameTable table;
-    CarryOverFrames(table, OldTag(Frame("COMM", "a") + std::string(10, '\0') + Frame("PRIV", "b")));
+    CarryOverFrames(table,
+                    OldTag(Id3Frame("COMM", "a") + std::string(10, '\0') + Id3Frame("PRIV", "b")));
     EXPECT_EQ(Ids(table), std::vector<std::string>{"COMM"});
 
     // Signed ID bytes that add up to zero count as padding too.
     table.Clear();
-    CarryOverFrames(table, OldTag(Frame("COMM", "a") + Frame(std::string("\x01\xFF\0\0", 4), "b") +
-                                  Frame("PRIV", "c")));
+    CarryOverFrames(table,
+                    OldTag(Id3Frame("COMM", "a") + Id3Frame(std::string("\x01\xFF\0\0", 4), "b") +
+                           Id3Frame("PRIV", "c")));
     EXPECT_EQ(Ids(table), std::vector<std::string>{"COMM"});
 
     // A frame whose size runs past the tag ends the walk, whatever the size.
     for (std::uint32_t size : {5u, 0x7FFFFFFFu, 0xFFFFFFF6u, 0xFFFFFFFFu}) {
         table.Clear();
-        std::string bad = "PRIV" + BigEndian(size) + std::string("\0\0abcd", 6);
-        CarryOverFrames(table, OldTag(Frame("COMM", "a") + bad));
+        std::string bad = "PRIV" + BigEndian32(size) + std::string("\0\0abcd", 6);
+        CarryOverFrames(table, OldTag(Id3Frame("COMM", "a") + bad));
         EXPECT_EQ(Ids(table), std::vector<std::string>{"COMM"}) << size;
     }
 
     // A frame header cut by the end of the tag.
     table.Clear();
-    CarryOverFrames(table, OldTag(Frame("COMM", "a") + "PRIV\0\0"));
+    CarryOverFrames(table, OldTag(Id3Frame("COMM", "a") + "PRIV\0\0"));
     EXPECT_EQ(Ids(table), std::vector<std::string>{"COMM"});
 
     // Nothing but a header.
@@ -181,10 +160,10 @@ TEST(CueTag, WalkEndsAtPaddingAndAtFramesThatRunPastTheTag) {
 }
 
 TEST(CueTag, ExtendedHeaderAndUnsynchronisation) {
-    std::string frames = Frame("COMM", "comment") + Frame("PRIV", "p");
+    std::string frames = Id3Frame("COMM", "comment") + Id3Frame("PRIV", "p");
     // Extended header without CRC (size 6) and with CRC (size 10).
-    std::string plain = BigEndian(6) + std::string(6, '\0');
-    std::string crc = BigEndian(10) + std::string(6, '\0') + "\x12\x34\x56\x78";
+    std::string plain = BigEndian32(6) + std::string(6, '\0');
+    std::string crc = BigEndian32(10) + std::string(6, '\0') + "\x12\x34\x56\x78";
     for (const std::string& extended : {plain, crc}) {
         FrameTable table;
         CarryOverFrames(table, OldTag(extended + frames, 100, 0x40));
@@ -192,15 +171,15 @@ TEST(CueTag, ExtendedHeaderAndUnsynchronisation) {
     }
     // An extended header larger than the tag carries nothing over.
     FrameTable table;
-    CarryOverFrames(table, OldTag(BigEndian(5000) + frames, 0, 0x40));
+    CarryOverFrames(table, OldTag(BigEndian32(5000) + frames, 0, 0x40));
     EXPECT_EQ(table.Count(), 0);
 
     // An unsynchronised tag: the zero bytes stuffed after 0xFF are not part of the frames.
     std::string picture("\xFF\xE0\xFF\x00\xFF", 5);
     std::string stuffed = std::string("\xFF\x00\xE0\xFF\x00\x00\xFF\x00", 8);
-    std::string unsyncFrames = "APIC" + BigEndian(5) + std::string(2, '\0') + stuffed;
+    std::string unsyncFrames = "APIC" + BigEndian32(5) + std::string(2, '\0') + stuffed;
     table.Clear();
-    CarryOverFrames(table, OldTag(unsyncFrames + Frame("COMM", "c"), 20, 0x80));
+    CarryOverFrames(table, OldTag(unsyncFrames + Id3Frame("COMM", "c"), 20, 0x80));
     ASSERT_EQ(Ids(table), (std::vector<std::string>{"APIC", "COMM"}));
     EXPECT_EQ(table.Slots()[0].data, picture);
 }

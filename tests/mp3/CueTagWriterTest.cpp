@@ -15,7 +15,7 @@
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
-#include "mp3/Mpeg.h"
+#include "support/Id3Tags.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
@@ -30,24 +30,9 @@ std::string Audio() {
     return test::mp3::CbrStream(60000) + test::mp3::Id3v1("Song", "Band", "Best Of", "1999", 17);
 }
 
-std::string BigEndian(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-
-std::string Frame(const std::string& id, const std::string& data) {
-    return id + BigEndian(static_cast<std::uint32_t>(data.size())) + std::string(2, '\0') + data;
-}
-
-std::string Tag(const std::string& frames, std::size_t padding, std::uint8_t major = 3) {
-    std::string body = frames + std::string(padding, '\0');
-    return test::mp3::Id3v2Header(static_cast<std::uint32_t>(body.size()), 0, major) + body;
-}
-
-std::uint64_t TagLength(const std::string& file) {
-    return static_cast<std::uint64_t>(
-        Id3v2TagLength(reinterpret_cast<const unsigned char*>(file.data())));
-}
+using test::mp3::Id3Frame;
+using test::mp3::Id3Tag;
+using test::mp3::Id3TagLength;
 
 struct ParsedFrame {
     std::string id;
@@ -57,7 +42,7 @@ struct ParsedFrame {
 // The frames of the ID3v2.3 tag at the start of `file`, read the plain way.
 std::vector<ParsedFrame> Frames(const std::string& file) {
     std::vector<ParsedFrame> frames;
-    std::uint64_t end = TagLength(file);
+    std::uint64_t end = Id3TagLength(file);
     std::size_t offset = 10;
     while (offset + 10 <= end && file[offset] != '\0') {
         auto size = static_cast<std::size_t>(static_cast<unsigned char>(file[offset + 4]) << 24 |
@@ -139,7 +124,7 @@ TEST(CueTagWriter, FileWithoutTagGetsNewTagInFrontOfUnchangedAudio) {
     EXPECT_NE(f.ui.messages[0].text.find(path), std::string::npos);
 
     const std::string file = ReadFileBytes(path);
-    const std::uint64_t length = TagLength(file);
+    const std::uint64_t length = Id3TagLength(file);
     ASSERT_EQ(file.substr(0, 6), std::string("ID3\x03\0\0", 6));
     ASSERT_EQ(Ids(file), NewIds);
     std::uint64_t framesEnd = 10;
@@ -195,7 +180,7 @@ TEST(CueTagWriter, WritingTwiceWritesInPlaceAndReplacesTheFirstTag) {
                                                   "2",
                                                   2));
     EXPECT_EQ(Frames(second)[2].data, std::string("\0Greatest Hits", 14));
-    EXPECT_EQ(second.substr(TagLength(second)), audio);
+    EXPECT_EQ(second.substr(Id3TagLength(second)), audio);
     EXPECT_EQ(ExtractCue(second).find("TRACK 03"), std::string::npos);
 }
 
@@ -217,12 +202,12 @@ TEST(CueTagWriter, InPlaceOnlyWhenTheOldTagHasMoreThanTenBytesToSpare) {
         const std::string path = dir.file("album.mp3");
         const std::uint64_t h = NewFramesEnd(f, path);
         // An old tag of H + spare bytes, all padding.
-        dir.Write("album.mp3", Tag("", static_cast<std::size_t>(h + spare - 10)) + audio);
+        dir.Write("album.mp3", Id3Tag("", static_cast<std::size_t>(h + spare - 10)) + audio);
         ASSERT_TRUE(Write(f, path));
         const std::string file = ReadFileBytes(path);
-        EXPECT_EQ(TagLength(file), spare == 10 ? h + 512 : h + 11) << spare;
+        EXPECT_EQ(Id3TagLength(file), spare == 10 ? h + 512 : h + 11) << spare;
         EXPECT_EQ(Ids(file), NewIds);
-        EXPECT_EQ(file.substr(TagLength(file)), audio);
+        EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
     }
 }
 
@@ -231,7 +216,8 @@ TEST(CueTagWriter, OtherTagVersionsAreReplacedOnlyAfterOk) {
     const std::string audio = Audio();
     for (std::uint8_t major : {2, 4}) {
         const std::string original =
-            Tag(Frame("COMM", std::string("\0engOld", 7)) + Frame("TIT2", "x"), 2000, major) +
+            Id3Tag(Id3Frame("COMM", std::string("\0engOld", 7)) + Id3Frame("TIT2", "x"), 2000, 0,
+                   major) +
             audio;
         const std::string path = dir.Write("album.mp3", original);
         Fixture f;
@@ -251,7 +237,7 @@ TEST(CueTagWriter, OtherTagVersionsAreReplacedOnlyAfterOk) {
         const std::string file = ReadFileBytes(path);
         EXPECT_EQ(file[3], 3);
         EXPECT_EQ(Ids(file), NewIds);  // the old COMM is gone
-        EXPECT_EQ(file.substr(TagLength(file)), audio);
+        EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
     }
 }
 
@@ -259,10 +245,10 @@ TEST(CueTagWriter, OldVersion3FramesAreKeptAfterTheNewOnes) {
     TempDir dir;
     const std::string audio = Audio();
     const std::string path =
-        dir.Write("album.mp3", Tag(Frame("COMM", std::string("\0engKeep me", 11)) +
-                                       Frame("TIT2", std::string("\0Old", 4)) +
-                                       Frame("PRIV", std::string(70000, 'p')),
-                                   0) +
+        dir.Write("album.mp3", Id3Tag(Id3Frame("COMM", std::string("\0engKeep me", 11)) +
+                                          Id3Frame("TIT2", std::string("\0Old", 4)) +
+                                          Id3Frame("PRIV", std::string(70000, 'p')),
+                                      0) +
                                    audio);
     Fixture f;
     FillAlbum(f.doc);
@@ -273,7 +259,7 @@ TEST(CueTagWriter, OldVersion3FramesAreKeptAfterTheNewOnes) {
     ASSERT_EQ(Ids(file), expected);
     EXPECT_EQ(Frames(file)[7].data, std::string("\0engKeep me", 11));
     EXPECT_EQ(Frames(file)[8].data, std::string(70000, 'p'));  // larger than 64,000 bytes
-    EXPECT_EQ(file.substr(TagLength(file)), audio);
+    EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
 }
 
 TEST(CueTagWriter, EmptyDocumentStillGetsATag) {
@@ -346,7 +332,7 @@ TEST(CueTagWriter, RewriteKeepsPermissionsAndSymbolicLinks) {
     EXPECT_TRUE(fs::is_symlink(link));
     const std::string file = ReadFileBytes(real);
     EXPECT_EQ(Ids(file), NewIds);
-    EXPECT_EQ(file.substr(TagLength(file)), audio);
+    EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
     struct stat st {};
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
