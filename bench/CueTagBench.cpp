@@ -1,13 +1,16 @@
 // Times the rewrite of a large MP3 file that has no tag (the cue tag is put in front of all of
 // its audio) against `cp` of the same file in the same run, and checks that the rewrite takes
-// no more than 1.5 times as long.
+// no more than 1.5 times as long. The rewrite flushes the new file to the disk before it
+// replaces the MP3 (and frees the old file's blocks); cp does neither, so the verdict compares
+// with cp followed by `sync` of the copy. Both ratios are printed.
 //
 // Usage: tracklore_cuetag_bench [--dir FOLDER] [--mib SIZE] [--rounds N]
 //   --dir     where the test files go (default: the system's temporary folder); it should be
 //             on the disk the comparison is meant for
 //   --mib     size of the MP3 file in MiB (default 500)
 //   --rounds  timed rounds; the medians are compared (default 3)
-// Exit status 0 when the rewrite stays within the limit, 1 when not, 2 on a setup failure.
+// Exit status 0 when the rewrite stays within the limit of cp+sync, 1 when not, 2 on a setup
+// failure.
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -184,16 +187,18 @@ int main(int argc, char** argv) {
             std::cerr << "a round failed\n";
         } else {
             const double cp = Median(cpTimes);
+            const double cpSync = Median(cpSyncTimes);
             const double rewrite = Median(rewriteTimes);
-            const double ratio = rewrite / cp;
+            const double ratio = rewrite / cpSync;
             std::printf(
                 "%llu MiB, medians of %d rounds: cp %.3f s, cp+sync %.3f s, rewrite %.3f s "
                 "(%.0f MiB/s)\n",
-                static_cast<unsigned long long>(mib), rounds, cp, Median(cpSyncTimes), rewrite,
+                static_cast<unsigned long long>(mib), rounds, cp, cpSync, rewrite,
                 static_cast<double>(mib) / rewrite);
-            std::printf("rewrite / cp = %.2f (limit %.1f): %s\n", ratio, Limit,
+            std::printf("rewrite / cp      = %.2f (cp leaves its copy in the page cache)\n",
+                        rewrite / cp);
+            std::printf("rewrite / cp+sync = %.2f (limit %.1f; both on disk): %s\n", ratio, Limit,
                         ratio <= Limit ? "PASS" : "FAIL");
-            std::printf("rewrite / (cp+sync) = %.2f\n", rewrite / Median(cpSyncTimes));
             status = ratio <= Limit ? 0 : 1;
         }
     }
