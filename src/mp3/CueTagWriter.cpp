@@ -6,16 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "formats/CueSheet.h"
-#include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "mp3/ByteSource.h"
 #include "mp3/CueTag.h"
+#include "mp3/Mp3Scan.h"
 #include "mp3/Mpeg.h"
 #include "resources/Strings.h"
 
@@ -33,17 +32,11 @@ constexpr int MsgWritten = 1167;
 constexpr int MsgTagTooLarge = 6200;
 constexpr int Mp3Filters = 1050;
 
-// The system's own text for an error code, as Windows-1252 like every other message.
-std::string SystemErrorText(int error) {
-    std::string text = std::strerror(error != 0 ? error : EIO);
-    return IsValidUtf8(text) ? Utf8ToCp1252(text) : text;
-}
-
 void ShowSystemError(Session& session, int error) {
     Message message;
     message.captionId = str::ErrorCaption;
     message.caption = std::string(String(str::ErrorCaption));
-    message.text = SystemErrorText(error);
+    message.text = SystemErrorText(error != 0 ? error : EIO);
     message.buttons = MsgButtons::Ok;
     message.icon = MsgIcon::Error;
     session.ui.ShowMessage(message);

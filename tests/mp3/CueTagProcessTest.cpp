@@ -150,6 +150,18 @@ TEST(CueTagProcess, CommandLine) {
     EXPECT_EQ(confirmed.status, 0) << confirmed.err;
     EXPECT_EQ(ReadFileBytes(dir.file("v4.mp3"))[3], 3);
 
+    // scan-mp3 finds the cue sheet again.
+    auto scanned = RunCli({"scan-mp3", "--yes", "--json", mp3});
+    ASSERT_EQ(scanned.status, 0) << scanned.err;
+    auto json = nlohmann::json::parse(scanned.out);
+    EXPECT_EQ(json["title"], "Best Of");
+    EXPECT_EQ(json["artist"], "Band");
+    EXPECT_EQ(json["audioFile"], "album");
+    ASSERT_EQ(json["tracks"].size(), 2u);
+    EXPECT_EQ(json["tracks"][1]["title"], "Two");
+    EXPECT_EQ(json["tracks"][1]["performer"], "Guest");
+    EXPECT_EQ(json["tracks"][1]["start"], 150 + 60 * 75);
+
     auto notMp3 = RunCli({"write-tag", doc, doc});
     EXPECT_EQ(notMp3.status, 1);
     EXPECT_TRUE(notMp3.out.empty());

@@ -15,6 +15,7 @@
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
+#include "mp3/Mp3Scan.h"
 #include "support/Id3Tags.h"
 #include "support/TestSupport.h"
 
@@ -153,6 +154,36 @@ TEST(CueTagWriter, FileWithoutTagGetsNewTagInFrontOfUnchangedAudio) {
     EXPECT_EQ(back.doc.cd.audioFile.str(), "album");
     ASSERT_EQ(back.doc.trackCount, 3);
     for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(back.doc.tracks[i].title.str(), f.doc.tracks[i].title.str());
+        EXPECT_EQ(back.doc.tracks[i].performer.str(), f.doc.tracks[i].performer.str());
+        EXPECT_EQ(back.doc.tracks[i].start, f.doc.tracks[i].start);
+    }
+}
+
+TEST(CueTagWriter, TheMp3ScanFindsTheCueSheetAgain) {
+    TempDir dir;
+    const std::string path = dir.Write("album.mp3", Audio());
+    Fixture f;
+    FillAlbum(f.doc);
+    ASSERT_TRUE(Write(f, path));
+    ASSERT_TRUE(Write(f, path));  // and once more in place
+
+    Fixture back;
+    back.ui.AnswerNext(MsgResult::Yes);
+    Mp3ScanJob job;
+    job.path = path;
+    RunMp3ScanWorker(back.session, job);
+    ASSERT_EQ(back.ui.MessageIds(), std::vector<int>{1064});
+    EXPECT_NE(back.ui.messages[0].text.find("Tracklore v1.6"), std::string::npos);
+    ASSERT_TRUE(job.trackListBuilt);
+    EXPECT_EQ(back.doc.cd.title.str(), f.doc.cd.title.str());
+    EXPECT_EQ(back.doc.cd.artist.str(), f.doc.cd.artist.str());
+    EXPECT_EQ(back.doc.cd.year.str(), f.doc.cd.year.str());
+    EXPECT_EQ(back.doc.cd.genre.str(), f.doc.cd.genre.str());
+    EXPECT_EQ(back.doc.cd.totalSeconds, f.doc.cd.totalSeconds);
+    EXPECT_EQ(back.doc.cd.audioFile.str(), "album");
+    ASSERT_EQ(back.doc.trackCount, f.doc.trackCount);
+    for (int i = 0; i < f.doc.trackCount; ++i) {
         EXPECT_EQ(back.doc.tracks[i].title.str(), f.doc.tracks[i].title.str());
         EXPECT_EQ(back.doc.tracks[i].performer.str(), f.doc.tracks[i].performer.str());
         EXPECT_EQ(back.doc.tracks[i].start, f.doc.tracks[i].start);
