@@ -27,6 +27,7 @@ SafeFile::~SafeFile() {
 
 bool SafeFile::Create(const std::string& target) {
     Discard();
+    renameFailed_ = false;
     target_ = target;
     std::string dir = DirPart(target);
     std::string name = FileNamePart(target);
@@ -93,6 +94,7 @@ bool SafeFile::Commit() {
     if (ok && ::rename(tempPath_.c_str(), target_.c_str()) != 0) {
         ok = false;
         error = errno;
+        renameFailed_ = true;
     }
     if (!ok) {
         ::unlink(tempPath_.c_str());

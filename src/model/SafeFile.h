@@ -31,14 +31,21 @@ class SafeFile {
     void Discard();
 
     const std::string& TemporaryPath() const { return tempPath_; }
+    // The open temporary file (-1 when none), for callers that fill it by other means than
+    // Write(), e.g. an in-kernel copy; they write at the file position.
+    int Descriptor() const { return fd_; }
     // errno of the first failure, 0 when none happened.
     int Error() const { return error_; }
+    // Whether the last Commit() failed at the rename itself (the target could not be
+    // replaced), rather than while writing or flushing.
+    bool RenameFailed() const { return renameFailed_; }
 
   private:
     int fd_ = -1;
     std::string target_;
     std::string tempPath_;
     int error_ = 0;
+    bool renameFailed_ = false;
 };
 
 // The whole job in one call: true when `bytes` now stand in `path`.

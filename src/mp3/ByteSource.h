@@ -65,6 +65,8 @@ class FileSource : public ByteSource {
     std::uint64_t Size() const override { return size_; }
     bool Failed() const override { return failed_; }
     int LastError() const override { return lastError_; }
+    // The open file, for callers that copy from it without reading it themselves.
+    int Descriptor() const { return fd_; }
 
   private:
     FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}

@@ -1,0 +1,30 @@
+#include "cli/Cli.h"
+#include "formats/Document.h"
+#include "mp3/CueTag.h"
+
+namespace tracklore::cli {
+namespace {
+
+int RunWriteTag(const std::vector<std::string>& argv) {
+    Arguments args;
+    std::string error;
+    if (!args.Parse(argv, CommonFlags, {}, error)) {
+        return UsageError(error);
+    }
+    if (args.Positional().size() != 2) {
+        return UsageError("write-tag braucht eine Datei und eine MP3-Datei.");
+    }
+    CliApp app;
+    app.ApplyCommonOptions(args);
+    if (!OpenDocument(app.session, AbsolutePath(args.Positional()[0]))) {
+        return ExitFailed;
+    }
+    app.ui.PresetOpenFile(AbsolutePath(args.Positional()[1]));
+    bool written = WriteCueToMp3(app.session);
+    return app.Finish(written);
+}
+
+const RegisterCommand registration("write-tag", "write-tag DATEI MP3 [--yes]", RunWriteTag);
+
+}  // namespace
+}  // namespace tracklore::cli

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/TrackList.h"
+#include "platform/Session.h"
+
+namespace tracklore {
+
+// The cue sheet travels into an MP3 file as an ID3v2.3.0 tag at the start of the file: six
+// text frames from the album data, then a GEOB frame holding the cue sheet between text
+// markers that the MP3 scan looks for, then the frames kept from an ID3v2.3.0 tag that was
+// already there.
+
+constexpr int MaxTagFrames = 20;
+constexpr std::uint64_t TagHeaderSize = 10;
+constexpr std::uint64_t TagFrameHeaderSize = 10;
+// Zero bytes after the frames of a freshly written tag, so that the next tag usually fits.
+constexpr std::uint64_t CueTagPadding = 512;
+// The largest value of the 28-bit syncsafe size field of a tag header.
+constexpr std::uint64_t MaxSyncsafeValue = 0x0FFFFFFF;
+// Block size of the audio copy when the file is rewritten.
+constexpr std::size_t CueTagCopyBlock = 1 << 20;
+
+// The 23 bytes that open the GEOB frame: encoding, MIME type, file name, description.
+extern const std::string_view CueGeobHead;
+
+struct FrameSlot {
+    std::array<char, 4> id{};
+    std::array<unsigned char, 2> flags{};  // written as they stand
+    std::string data;                      // exactly as it goes into the file
+};
+
+// The frames of the tag being built, in order of insertion, at most MaxTagFrames.
+class FrameTable {
+  public:
+    void Clear() { slots_.clear(); }
+    // Adds an empty frame (flags 0, no data); its index, or -1 when the table is full.
+    int AddFrame(std::string_view id);
+    // A text frame: encoding byte 0, then the text's bytes, no terminator. Nothing happens
+    // when the table is full.
+    void AddTextFrame(std::string_view id, std::string_view text);
+    // Whether a frame with these four ID bytes is in the table.
+    bool Contains(const char* id) const;
+    int Count() const { return static_cast<int>(slots_.size()); }
+    const std::vector<FrameSlot>& Slots() const { return slots_; }
+    FrameSlot& Slot(int index) { return slots_.at(static_cast<std::size_t>(index)); }
+    // Length of the tag header and every frame: where the padding of a tag would begin.
+    std::uint64_t FramesEnd() const;
+
+  private:
+    std::vector<FrameSlot> slots_;
+};
+
+// "CUESHEET\r\n" cue "ENDCUESHEET" "CUEVERSION\r\n" version "ENDCUEVERSION" "CUEINFO\r\n"
+// "ENDCUEINFO".
+std::string CuePayload(std::string_view cueText, std::string_view versionText);
+
+// Clears the table and adds TRCK, TPE1, TIT2, TALB, TYER, TCON and the GEOB frame with the
+// payload of `cueText`.
+void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueText);
+
+// Walks the frames of an old ID3v2.3.0 tag (`oldTag` holds all of it, header included) and
+// adds each one whose ID is not yet in the table, until the table is full, the zero padding
+// begins, or a frame runs past the end of the tag.
+void CarryOverFrames(FrameTable& table, std::string_view oldTag);
+
+// Four 7-bit groups, most significant first.
+void SyncsafeEncode(unsigned char* destination, std::uint32_t value);
+
+// The tag bytes: header with size field totalLength - 10, the frames, zero padding up to
+// totalLength. totalLength must be at least table.FramesEnd().
+std::string AssembleTag(const FrameTable& table, std::uint64_t totalLength);
+
+// How the new tag goes into the file.
+struct TagPlan {
+    bool inPlace = false;      // over the old tag, keeping its length
+    std::uint64_t length = 0;  // total length of the new tag
+    bool fits = true;          // the length can be stated in the header
+};
+TagPlan PlanTag(std::uint64_t framesEnd, std::uint64_t oldTagLength);
+
+// Writes the frames of the table into the MP3 file at `path` and tells the user about every
+// outcome. True when the tag is in the file. The table is cleared at the end.
+bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path);
+
+// The file dialog of the command; the chosen path, or an empty text when cancelled.
+std::string ChooseMp3File(Session& session);
+
+// The command "write the cue sheet into an MP3 file". True when the tag was written.
+bool WriteCueToMp3(Session& session);
+
+}  // namespace tracklore

@@ -1,0 +1,362 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+
+#include "formats/CueSheet.h"
+#include "model/SafeFile.h"
+#include "model/Text.h"
+#include "mp3/ByteSource.h"
+#include "mp3/CueTag.h"
+#include "mp3/Mp3Scan.h"
+#include "mp3/Mpeg.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+namespace {
+
+constexpr int CaptionWriteTag = 1160;
+constexpr int MsgNotMp3 = 1161;
+constexpr int MsgCannotCreateTemp = 1162;
+constexpr int MsgCannotReplace = 1163;
+constexpr int MsgOtherVersion = 1165;
+constexpr int CaptionDone = 1166;
+constexpr int MsgWritten = 1167;
+constexpr int MsgTagTooLarge = 6200;
+constexpr int Mp3Filters = 1050;
+
+void ShowSystemError(Session& session, int error) {
+    Message message;
+    message.captionId = str::ErrorCaption;
+    message.caption = std::string(String(str::ErrorCaption));
+    message.text = SystemErrorText(error != 0 ? error : EIO);
+    message.buttons = MsgButtons::Ok;
+    message.icon = MsgIcon::Error;
+    session.ui.ShowMessage(message);
+}
+
+// A file descriptor closed on every path.
+class FileHandle {
+  public:
+    explicit FileHandle(int fd = -1) : fd_(fd) {}
+    ~FileHandle() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false (errno set) when the close reports an error.
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool WriteAllAt(int fd, const char* bytes, std::size_t size, off_t offset) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, bytes, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Temporary files of a rewrite are named "." + the MP3's name + "." + six letters or digits.
+// While the writer works it holds an exclusive lock on its temporary file, which also carries
+// a marker attribute. A writer that was killed leaves its file behind, marked and unlocked;
+// such leftovers of the same MP3 are removed before the next rewrite. A file without the
+// marker (a user's own ".album.mp3.backup") or one that anybody holds locked is left alone.
+// On a file system without extended attributes nothing is marked, so nothing is removed; the
+// same holds for the empty file of a writer killed between creating and marking it.
+constexpr const char* PartialMarker = "user.tracklore.partial";
+
+bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
+    constexpr std::size_t RandomPart = 6;
+    if (entry.size() != fileName.size() + 2 + RandomPart || entry[0] != '.' ||
+        entry.substr(1, fileName.size()) != fileName || entry[fileName.size() + 1] != '.') {
+        return false;
+    }
+    for (char c : entry.substr(fileName.size() + 2)) {
+        bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void RemoveAbandonedTemporaries(const std::string& target) {
+    const std::string dir = DirPart(target);
+    const std::string name = FileNamePart(target);
+    std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(dir.empty() ? "." : dir.c_str()),
+                                               ::closedir);
+    if (!folder) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder.get())) {
+        if (!IsTemporaryNameOf(entry->d_name, name)) {
+            continue;
+        }
+        const std::string path = dir + entry->d_name;
+        FileHandle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        char marker = 0;
+        if (::fgetxattr(file.get(), PartialMarker, &marker, 1) == 1 && marker == '1' &&
+            ::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(path.c_str());
+        }
+    }
+}
+
+// The path whose file is replaced: a symbolic link stays a link to the new file.
+std::string ReplaceTarget(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(path, ec);
+    return ec ? path : real.string();
+}
+
+bool WriteInPlace(Session& session, const std::string& path, const std::string& tag) {
+    FileHandle file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    if (!WriteAllAt(file.get(), tag.data(), tag.size(), 0) || ::fsync(file.get()) != 0 ||
+        !file.Close()) {
+        ShowSystemError(session, errno);
+        return false;
+    }
+    return true;
+}
+
+// Appends everything of `source` from `offset` on to `out`, whose first `written` bytes are
+// already there. The kernel copies the bytes itself where it can (no trip through this
+// process, as cp does it); otherwise, or when it gives up part way, the rest goes through a
+// buffer in large blocks. Every few megabytes the disk is told to start writing what was
+// copied, so that the flush before the rename finds little left to do.
+bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint64_t written,
+              int& error) {
+    constexpr std::size_t KernelChunk = 8 << 20;
+    const int fd = out.Descriptor();
+    std::uint64_t flushed = 0;
+    auto startWriteback = [&](bool all) {
+        if (written - flushed >= KernelChunk || (all && written > flushed)) {
+            ::sync_file_range(fd, static_cast<off_t>(flushed),
+                              static_cast<off_t>(written - flushed), SYNC_FILE_RANGE_WRITE);
+            flushed = written;
+        }
+    };
+
+    auto in = static_cast<off_t>(offset);
+    while (true) {
+        ssize_t n = ::copy_file_range(source.Descriptor(), &in, fd, nullptr, KernelChunk, 0);
+        if (n > 0) {
+            written += static_cast<std::uint64_t>(n);
+            startWriteback(false);
+            continue;
+        }
+        if (n == 0) {
+            startWriteback(true);
+            return true;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+            errno != EBADF) {
+            error = errno;
+            return false;
+        }
+        break;
+    }
+
+    std::vector<char> block(CueTagCopyBlock);
+    source.SeekTo(static_cast<std::uint64_t>(in));
+    while (true) {
+        std::size_t n = source.Read(block.data(), block.size());
+        if (source.Failed()) {
+            error = source.LastError();
+            return false;
+        }
+        if (n == 0) {
+            startWriteback(true);
+            return true;
+        }
+        if (!out.Write(block.data(), n)) {
+            error = out.Error();
+            return false;
+        }
+        written += n;
+        startWriteback(false);
+    }
+}
+
+bool Rewrite(Session& session, const std::string& path, FileSource& source,
+             std::uint64_t audioStart, const std::string& tag) {
+    const std::string target = ReplaceTarget(path);
+    // A write-protected file is not replaced behind its protection, just as it is not
+    // written in place.
+    if (::access(target.c_str(), W_OK) != 0) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    RemoveAbandonedTemporaries(target);
+    SafeFile out;
+    if (!out.Create(target)) {
+        ShowError(session, MsgCannotCreateTemp, {DirPart(target)});
+        return false;
+    }
+    // Marks the temporary file as ours and as in use for as long as this writer lives.
+    FileHandle lock(::open(out.TemporaryPath().c_str(), O_RDONLY | O_CLOEXEC));
+    if (lock.get() >= 0 && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
+        ::fsetxattr(lock.get(), PartialMarker, "1", 1, 0);
+    }
+
+    if (!out.Write(tag)) {
+        ShowSystemError(session, out.Error());
+        return false;
+    }
+    int error = 0;
+    if (!CopyTail(source, audioStart, out, tag.size(), error)) {
+        ShowSystemError(session, error);
+        return false;
+    }
+    if (!out.Commit()) {
+        if (out.RenameFailed()) {
+            ShowError(session, MsgCannotReplace);
+        } else {
+            ShowSystemError(session, out.Error());
+        }
+        return false;
+    }
+    // The file now stands under the MP3's name; it is no leftover any more.
+    if (lock.get() >= 0) {
+        ::fremovexattr(lock.get(), PartialMarker);
+    }
+    return true;
+}
+
+bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
+    std::unique_ptr<FileSource> source = FileSource::Open(path);
+    if (!source) {
+        ShowError(session, str::CannotOpenFile, {path});
+        return false;
+    }
+    const std::uint64_t fileSize = source->Size();
+    const MpegStreamInfo info = ProbeMpegStream(*source, static_cast<std::int64_t>(fileSize));
+    if (source->Failed()) {
+        ShowSystemError(session, source->LastError());
+        return false;
+    }
+    if (!info.isMpeg) {
+        ShowError(session, MsgNotMp3, {path});
+        return false;
+    }
+
+    // The old tag, read whole; a tag that claims more bytes than the file has counts as none.
+    std::string oldTag;
+    if (info.hasId3v2 && info.id3v2Size > 0 &&
+        static_cast<std::uint64_t>(info.id3v2Size) <= fileSize) {
+        oldTag.resize(static_cast<std::size_t>(info.id3v2Size));
+        source->SeekTo(0);
+        std::size_t got = source->Read(oldTag.data(), oldTag.size());
+        if (source->Failed()) {
+            ShowSystemError(session, source->LastError());
+            return false;
+        }
+        if (got < oldTag.size()) {
+            oldTag.clear();
+        }
+    }
+    if (!oldTag.empty()) {
+        if (oldTag[3] != 3 || oldTag[4] != 0) {
+            MsgResult answer =
+                ShowStringMessage(session, MsgOtherVersion, {}, CaptionWriteTag,
+                                  MsgButtons::OkCancel, MsgIcon::Question, /*defaultButton=*/1);
+            if (answer != MsgResult::Ok) {
+                return false;
+            }
+        } else {
+            CarryOverFrames(table, oldTag);
+        }
+    }
+
+    const TagPlan plan = PlanTag(table.FramesEnd(), oldTag.size());
+    if (!plan.fits) {
+        ShowError(session, MsgTagTooLarge, {path});
+        return false;
+    }
+    const std::string tag = AssembleTag(table, plan.length);
+    if (plan.inPlace) {
+        source.reset();
+        return WriteInPlace(session, path, tag);
+    }
+    return Rewrite(session, path, *source, oldTag.size(), tag);
+}
+
+}  // namespace
+
+bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path) {
+    bool ok = WriteTag(session, table, path);
+    if (ok) {
+        ShowStringMessage(session, MsgWritten, {path}, CaptionDone, MsgButtons::Ok,
+                          MsgIcon::Information);
+    }
+    table.Clear();
+    return ok;
+}
+
+std::string ChooseMp3File(Session& session) {
+    FileDialogRequest request;
+    request.titleId = CaptionWriteTag;
+    request.title = std::string(String(CaptionWriteTag));
+    request.filters = ParseFilterList(std::string(String(Mp3Filters)));
+    request.filterIndex = 1;
+    request.startDir = session.settings.LastMP3Dir;
+    request.fileMustExist = true;
+    std::optional<FileDialogResult> chosen = session.ui.ChooseOpenFile(request);
+    if (!chosen || chosen->path.empty()) {
+        return std::string();
+    }
+    session.settings.LastMP3Dir = DirPart(chosen->path);
+    return chosen->path;
+}
+
+bool WriteCueToMp3(Session& session) {
+    const std::string path = ChooseMp3File(session);
+    if (path.empty()) {
+        return false;
+    }
+    // The name without folder and extension; the extension is cut from the file name only,
+    // so that a period in a folder name does not cut the path there.
+    session.doc.cd.audioFile = StripExtension(FileNamePart(path));
+    const std::string cueText = WriteCueSheet(session.doc, session.timeFormat());
+    FrameTable table;
+    AddCueFrames(table, session.doc, cueText);
+    return WriteTagIntoFile(session, table, path);
+}
+
+}  // namespace tracklore
