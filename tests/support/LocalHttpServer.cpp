@@ -44,6 +44,18 @@ HttpReply HttpReply::Cut(std::string body, std::size_t cutAfter) {
     return reply;
 }
 
+HttpReply HttpReply::Endless(std::string piece) {
+    HttpReply reply = Ok(std::move(piece));
+    reply.endless = true;
+    return reply;
+}
+
+HttpReply HttpReply::Stall() {
+    HttpReply reply = Ok("x");
+    reply.stall = true;
+    return reply;
+}
+
 struct LocalHttpServer::Impl {
     httplib::Server server;
     std::thread thread;
@@ -70,7 +82,21 @@ struct LocalHttpServer::Impl {
         if (!reply.location.empty()) {
             response.set_header("Location", reply.location);
         }
-        if (reply.dripMs > 0 || reply.cutAfter != std::string::npos) {
+        if (reply.endless) {
+            auto piece = std::make_shared<std::string>(reply.body);
+            response.set_chunked_content_provider(
+                reply.contentType, [this, piece](std::size_t, httplib::DataSink& sink) {
+                    return !stopping && sink.write(piece->data(), piece->size());
+                });
+        } else if (reply.stall) {
+            response.set_content_provider(
+                1000, reply.contentType, [this](std::size_t, std::size_t, httplib::DataSink&) {
+                    while (!stopping) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                    }
+                    return false;
+                });
+        } else if (reply.dripMs > 0 || reply.cutAfter != std::string::npos) {
             auto body = std::make_shared<std::string>(reply.body);
             response.set_content_provider(
                 body->size(), reply.contentType,

@@ -19,6 +19,11 @@ struct HttpReply {
     // A broken answer: the connection closes after this many bytes of the body, although
     // the Content-Length promised all of it.
     std::size_t cutAfter = std::string::npos;
+    // An endless answer: the body is sent again and again, without Content-Length, until
+    // the client leaves or the server stops.
+    bool endless = false;
+    // Headers only: the answer promises a body that never comes.
+    bool stall = false;
 
     static HttpReply Status(int status, std::string body);
     static HttpReply Ok(std::string body) { return Status(200, std::move(body)); }
@@ -26,6 +31,8 @@ struct HttpReply {
     static HttpReply Chunked(std::string body);
     static HttpReply Slow(std::string body, int dripMs);
     static HttpReply Cut(std::string body, std::size_t cutAfter);
+    static HttpReply Endless(std::string piece);
+    static HttpReply Stall();
 };
 
 // An HTTP server on 127.0.0.1 (a free port) that runs in the test process on its own
