@@ -1,0 +1,69 @@
+#include "model/WindowTexts.h"
+
+#include "model/Text.h"
+#include "model/Time.h"
+#include "resources/Strings.h"
+
+namespace tracklore {
+
+namespace {
+constexpr int TitleWithName = 1002;
+constexpr int TrackCountText = 1009;
+constexpr int DiscIdText = 1010;
+constexpr int TotalText = 1011;
+}  // namespace
+
+std::string WindowTitle(const TrackList& doc) {
+    if (doc.documentPath.empty()) {
+        return std::string(String(str::AppName));
+    }
+    std::string name = FileNamePart(doc.documentPath);
+    if (doc.modified) {
+        name += " *";
+    }
+    return FormatString(TitleWithName, {name});
+}
+
+std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format) {
+    std::array<std::string, 3> parts;
+    parts[0] = FormatString(TrackCountText, {doc.trackCount});
+    if (doc.cd.totalSeconds != 0) {
+        doc.cd.discId = ComputeDiscId(doc);
+        parts[1] = FormatString(DiscIdText, {doc.cd.discId.str()});
+        parts[2] = FormatString(
+            TotalText,
+            {FormatTimeShort(static_cast<std::int32_t>(
+                                 static_cast<std::int64_t>(doc.cd.totalSeconds) * FramesPerSecond),
+                             format)});
+    }
+    return parts;
+}
+
+std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFormat format) {
+    std::array<std::string, 4> texts;
+    if (index < 0 || index >= doc.trackCount) {
+        return texts;
+    }
+    const Track& track = doc.tracks[index];
+    texts[0] = " " + std::to_string(index + 1);
+    texts[1] = track.performer.str();
+    texts[2] = track.title.str();
+    std::int32_t length = TrackLength(doc, index);
+    texts[3] = length == UnknownLength ? std::string(String(str::UnknownLength))
+                                       : FormatTimeShort(length, format);
+    return texts;
+}
+
+EditMenuState ComputeEditMenuState(int selected, int trackCount, bool clipboardHasText) {
+    EditMenuState state;
+    const bool none = selected < 0 || selected >= trackCount;
+    state.insert = true;
+    state.cut = state.copy = state.remove = state.properties = !none;
+    state.paste = clipboardHasText;
+    state.moveUp = !none && selected != 0;
+    state.moveDown = !none && selected != trackCount - 1;
+    state.swapTitles = trackCount > 0;
+    return state;
+}
+
+}  // namespace tracklore

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/TrackList.h"
+
+namespace tracklore {
+
+// The texts and enable rules of the main window, kept apart from any toolkit.
+
+// "name - Tracklore" (with " *" after the name while modified) for a document with a file
+// name; "Tracklore" for an untitled one, modified or not.
+std::string WindowTitle(const TrackList& doc);
+
+// The three parts of the status bar: the track count, and while the total is known the disc
+// ID and the total playing time. Recomputes and stores the disc ID when the total is known.
+std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format);
+
+// The four column texts of row `index` of the track list: " n", performer, title, length
+// (short form, or "(bis EOF)").
+std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFormat format);
+
+// Which editing commands are offered, from the selected row s (-1 for none), the number of
+// tracks n and whether the clipboard holds text.
+struct EditMenuState {
+    bool insert = true;
+    bool cut = false;
+    bool copy = false;
+    bool paste = false;
+    bool remove = false;
+    bool moveUp = false;
+    bool moveDown = false;
+    bool properties = false;
+    bool swapTitles = false;
+};
+EditMenuState ComputeEditMenuState(int selected, int trackCount, bool clipboardHasText);
+
+}  // namespace tracklore

@@ -1,0 +1,145 @@
+#include "settings/SettingsFile.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <type_traits>
+
+#include "model/SafeFile.h"
+#include "model/Text.h"
+#include "settings/IniFile.h"
+
+namespace tracklore {
+
+namespace {
+constexpr std::string_view StateSection = "State";
+constexpr std::string_view FreeDbSection = "FreeDB";
+constexpr std::string_view FormatsSection = "Formats";
+constexpr std::string_view ScanSection = "MP3Scan";
+
+// One key, bound to its field, so reading and writing walk the same table in the same order.
+struct TextKey {
+    std::string_view section;
+    std::string_view name;
+    std::string Settings::*field;
+};
+struct NumberKey {
+    std::string_view section;
+    std::string_view name;
+    int Settings::*field;
+};
+
+template <typename Fn>
+void ForEachKey(bool withState, Fn&& fn) {
+    if (withState) {
+        fn(TextKey{StateSection, "LastDir", &Settings::LastDir});
+        fn(TextKey{StateSection, "LastMP3Dir", &Settings::LastMP3Dir});
+        fn(TextKey{StateSection, "LastFileMask", &Settings::LastFileMask});
+        fn(NumberKey{StateSection, "ScanID3v2", &Settings::ScanID3v2});
+        fn(NumberKey{StateSection, "ScanID3v1", &Settings::ScanID3v1});
+        fn(NumberKey{StateSection, "ScanArchives", &Settings::ScanArchives});
+        fn(NumberKey{StateSection, "LastSaveFilter", &Settings::LastSaveFilter});
+        fn(NumberKey{StateSection, "LastExportFilter", &Settings::LastExportFilter});
+        fn(NumberKey{StateSection, "SearchKeep", &Settings::SearchKeep});
+    }
+    fn(TextKey{FreeDbSection, "URL", &Settings::URL});
+    fn(NumberKey{FormatsSection, "MSH", &Settings::MSH});
+    fn(NumberKey{ScanSection, "Priority", &Settings::Priority});
+}
+
+bool FolderWritable(const std::string& folder) {
+    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+}  // namespace
+
+std::string SettingsFileName(std::string_view executableName) {
+    std::string name = FileNamePart(executableName);
+    std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        name.erase(dot);
+    }
+    return name + ".ini";
+}
+
+std::string UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    std::string base = home && home[0] ? home : ".";
+    return base + "/.config";
+}
+
+std::string SettingsFilePathFor(std::string_view programName, const std::string& executableFolder) {
+    std::string fileName = SettingsFileName(programName);
+    if (FolderWritable(executableFolder)) {
+        return WithTrailingSeparator(executableFolder) + fileName;
+    }
+    return WithTrailingSeparator(UserConfigFolder()) + fileName;
+}
+
+std::string SettingsFilePath(const std::string& executablePath) {
+    std::string folder = DirPart(executablePath);
+    if (!folder.empty() && folder.size() > 1) {
+        folder.pop_back();  // the trailing separator
+    }
+    return SettingsFilePathFor(FileNamePart(executablePath), folder.empty() ? "." : folder);
+}
+
+std::string RunningExecutablePath() {
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : path.string();
+}
+
+void ReadSettings(Settings& settings, const std::string& path, bool withState) {
+    IniFile file;
+    if (!file.Load(path)) {
+        return;
+    }
+    auto lookup = [&](std::string_view section, std::string_view name) -> std::string {
+        auto value = file.Get(section, name);
+        if (!value) {
+            return {};
+        }
+        if (value->size() > MaxSettingsValueLength) {
+            value->resize(MaxSettingsValueLength);
+        }
+        return *value;
+    };
+    ForEachKey(withState, [&](auto key) {
+        std::string value = lookup(key.section, key.name);
+        if (value.empty()) {
+            return;  // the field keeps its value
+        }
+        if constexpr (std::is_same_v<decltype(key), TextKey>) {
+            settings.*key.field = value;
+        } else {
+            settings.*key.field = ParseLeadingInt(value);
+        }
+    });
+}
+
+bool WriteSettings(const Settings& settings, const std::string& path, bool withState) {
+    IniFile file;
+    file.Load(path);  // a missing file starts empty
+    ForEachKey(withState, [&](auto key) {
+        if constexpr (std::is_same_v<decltype(key), TextKey>) {
+            file.Set(key.section, key.name, settings.*key.field);
+        } else {
+            file.Set(key.section, key.name, std::to_string(settings.*key.field));
+        }
+    });
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, ec);
+    }
+    return WriteFileSafely(path, file.Text());
+}
+
+}  // namespace tracklore
