@@ -1,0 +1,68 @@
+#include "app/DocumentCommands.h"
+
+#include "formats/Document.h"
+#include "model/Text.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int ConfirmCaption = 1034;
+constexpr int ConfirmText = 1035;
+constexpr int DropCaption = 1023;
+constexpr int DropOnlyOne = 1027;
+}  // namespace
+
+bool ConfirmDiscardChanges(Session& session) {
+    if (!session.doc.modified) {
+        return true;
+    }
+    MsgResult answer = ShowStringMessage(session, ConfirmText, {}, ConfirmCaption,
+                                         MsgButtons::YesNoCancel, MsgIcon::Warning);
+    switch (answer) {
+        case MsgResult::Yes:
+            return SaveDocument(session, false);
+        case MsgResult::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void NewDocument(Session& session) {
+    if (!ConfirmDiscardChanges(session)) {
+        return;
+    }
+    ClearTrackList(session);
+    SetModified(session, false);
+    session.ui.RefreshMainWindow();
+}
+
+void OpenWithDialog(Session& session) {
+    if (ConfirmDiscardChanges(session)) {
+        ShowOpenDialog(session);
+    }
+}
+
+void DropFiles(Session& session, const std::vector<std::string>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    if (paths.size() > 1) {
+        ShowStringMessage(session, DropOnlyOne, {}, DropCaption, MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    OpenDocument(session, paths.front());
+}
+
+std::string CommandLineDocument(int argc, const char* const* argv) {
+    std::string tail;
+    for (int i = 1; i < argc; ++i) {
+        if (!tail.empty()) {
+            tail += ' ';
+        }
+        tail += argv[i];
+    }
+    return tail.empty() ? tail : Unquote(tail);
+}
+
+}  // namespace tracklore::app

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Session.h"
+
+namespace tracklore::app {
+
+// The document commands of the main window, free of any toolkit so they can be tested with
+// the scripted platform.
+
+// True when the caller may go on and discard or replace the document. With unsaved changes
+// asks (Yes saves first and goes on only when the save succeeded, No drops the changes,
+// Cancel stops).
+bool ConfirmDiscardChanges(Session& session);
+
+// New: after the question, an empty, untitled, unmodified document.
+void NewDocument(Session& session);
+
+// Open: after the question, the Open dialog.
+void OpenWithDialog(Session& session);
+
+// Files dropped on the main window: exactly one is opened without the question; two or
+// more are refused with a warning.
+void DropFiles(Session& session, const std::vector<std::string>& paths);
+
+// The document named on the command line: the arguments after the program name joined by
+// single blanks, with surrounding quotes removed (an unquoted path with blanks is taken whole).
+std::string CommandLineDocument(int argc, const char* const* argv);
+
+}  // namespace tracklore::app

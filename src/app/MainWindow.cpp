@@ -1,0 +1,859 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QValidator>
+
+#include "app/Commands.h"
+#include "app/DocumentCommands.h"
+#include "app/Icons.h"
+#include "app/KeyTables.h"
+#include "app/QtText.h"
+#include "app/TrackDialog.h"
+#include "export/Export.h"
+#include "formats/Document.h"
+#include "model/Editing.h"
+#include "model/Genres.h"
+#include "model/WindowTexts.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int GroupCaption = 1003;
+constexpr int LabelTitle = 1004;
+constexpr int LabelArtist = 1005;
+constexpr int LabelYear = 1006;
+constexpr int LabelGenre = 1007;
+constexpr int ColumnHeaderFirst = 1012;
+constexpr int TipTitle = 3000;
+constexpr int TipArtist = 3001;
+constexpr int TipYear = 3002;
+constexpr int TipGenre = 3003;
+constexpr int TipList = 3004;
+constexpr int MenuFile = 4001;
+constexpr int MenuImport = 4002;
+constexpr int MenuExport = 4003;
+constexpr int MenuEdit = 4004;
+constexpr int MenuHelp = 4005;
+constexpr int MsgNotAvailable = 6400;
+
+// Control numbers, carried as the dynamic property "controlId".
+constexpr int IdToolBar = 108;
+constexpr int IdGroup = 101;
+constexpr int IdTitle = 102;
+constexpr int IdArtist = 103;
+constexpr int IdYear = 104;
+constexpr int IdGenre = 105;
+constexpr int IdList = 106;
+constexpr int IdStatus = 107;
+
+constexpr int ColumnWidths[4] = {30, 195, 195, 75};
+constexpr int StatusPartEdges[2] = {90, 200};
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+
+// Accepts only text the document can hold: every character needs a Windows-1252 byte.
+class Cp1252Validator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return IsCp1252Text(input) ? Acceptable : Invalid;
+    }
+};
+
+// The toolbar: image, command; 0 for a separator.
+struct ToolbarEntry {
+    int image;
+    int command;
+};
+constexpr ToolbarEntry ToolbarEntries[] = {
+    {-1, 0},
+    {0, cmd::New},
+    {1, cmd::Open},
+    {2, cmd::Save},
+    {-1, 0},
+    {3, cmd::FreeDbSearch},
+    {4, cmd::Mp3Scan},
+    {5, cmd::FreeDbFetch},
+    {6, cmd::FolderScan},
+    {-1, 0},
+    {7, cmd::SwapTitles},
+    {-1, 0},
+    {8, cmd::Settings},
+    {9, cmd::Readme},
+    {10, cmd::About},
+};
+
+constexpr int AllCommands[] = {
+    cmd::New,         cmd::Open,       cmd::Save,       cmd::SaveAs, cmd::FreeDbSearch,
+    cmd::FreeDbFetch, cmd::Mp3Scan,    cmd::FolderScan, cmd::Export, cmd::WriteCueToMp3,
+    cmd::Exit,        cmd::SwapTitles, cmd::Settings,   cmd::Readme, cmd::About,
+    cmd::InsertTrack, cmd::Cut,        cmd::Copy,       cmd::Paste,  cmd::Delete,
+    cmd::MoveUp,      cmd::MoveDown,   cmd::Properties};
+}  // namespace
+
+// ---- Track list model --------------------------------------------------------------------
+
+TrackListModel::TrackListModel(QObject* parent) : QAbstractTableModel(parent) {
+    for (int column = 0; column < 4; ++column) {
+        headers_[column] = Text(ColumnHeaderFirst + column);
+    }
+    tip_ = Text(TipList);
+}
+
+void TrackListModel::Rebuild(const tracklore::TrackList& doc, TimeFormat format) {
+    beginResetModel();
+    rows_.clear();
+    rows_.reserve(static_cast<std::size_t>(doc.trackCount));
+    for (int i = 0; i < doc.trackCount; ++i) {
+        auto texts = TrackRowTexts(doc, i, format);
+        rows_.push_back({FromCp1252(texts[0]), FromCp1252(texts[1]), FromCp1252(texts[2]),
+                         FromCp1252(texts[3])});
+    }
+    endResetModel();
+}
+
+void TrackListModel::UpdateTexts(const tracklore::TrackList& doc, TimeFormat format) {
+    const int count = std::min<int>(static_cast<int>(rows_.size()), doc.trackCount);
+    for (int i = 0; i < count; ++i) {
+        auto texts = TrackRowTexts(doc, i, format);
+        for (int column = 1; column < 4; ++column) {
+            rows_[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)] =
+                FromCp1252(texts[static_cast<std::size_t>(column)]);
+        }
+    }
+    if (count > 0) {
+        emit dataChanged(index(0, 1), index(count - 1, 3), {Qt::DisplayRole});
+    }
+}
+
+int TrackListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TrackListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant TrackListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+            return rows_[static_cast<std::size_t>(index.row())]
+                        [static_cast<std::size_t>(index.column())];
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(
+                (index.column() == 0 || index.column() == 3 ? Qt::AlignRight : Qt::AlignLeft) |
+                Qt::AlignVCenter);
+        case Qt::ToolTipRole:
+            return tip_;
+        case Qt::UserRole:
+            return index.row();  // the row's item data: its index
+        default:
+            return {};
+    }
+}
+
+QVariant TrackListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= 4) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return headers_[static_cast<std::size_t>(section)];
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue((section == 0 || section == 3 ? Qt::AlignRight : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
+    }
+    return {};
+}
+
+Qt::ItemFlags TrackListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+// ---- Status bar ----------------------------------------------------------------------------
+
+StatusBar::StatusBar(const QFont& font, QWidget* parent) : QWidget(parent) {
+    setFont(font);
+    for (auto& part : parts_) {
+        part = new QLabel(this);
+        part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        part->setTextFormat(Qt::PlainText);
+        part->setIndent(2);
+    }
+    single_ = new QLabel(this);
+    single_->setTextFormat(Qt::PlainText);
+    single_->setIndent(2);
+    single_->hide();
+    setFixedHeight(QFontMetrics(font).height() + 9);
+}
+
+void StatusBar::SetParts(const std::array<QString, 3>& texts) {
+    for (std::size_t i = 0; i < 3; ++i) {
+        parts_[i]->setText(texts[i]);
+    }
+}
+
+void StatusBar::EnterMenuMode() {
+    if (menuMode_) {
+        return;
+    }
+    menuMode_ = true;
+    single_->clear();
+    for (auto* part : parts_) {
+        part->hide();
+    }
+    single_->show();
+}
+
+void StatusBar::ShowMenuHelp(const QString& text) {
+    if (menuMode_) {
+        single_->setText(text);
+    }
+}
+
+void StatusBar::LeaveMenuMode() {
+    if (!menuMode_) {
+        return;
+    }
+    menuMode_ = false;
+    single_->hide();
+    single_->clear();
+    for (auto* part : parts_) {
+        part->show();
+    }
+}
+
+QString StatusBar::PartText(int part) const {
+    return part >= 0 && part < 3 ? parts_[static_cast<std::size_t>(part)]->text() : QString();
+}
+
+QString StatusBar::MenuText() const {
+    return single_->text();
+}
+
+QRect StatusBar::PartGeometry(int part) const {
+    return part >= 0 && part < 3 ? parts_[static_cast<std::size_t>(part)]->geometry() : QRect();
+}
+
+void StatusBar::resizeEvent(QResizeEvent*) {
+    Place();
+}
+
+void StatusBar::Place() {
+    const int h = height() - 2;
+    int left = 0;
+    for (int i = 0; i < 3; ++i) {
+        int right = i < 2 ? StatusPartEdges[i] : width();
+        parts_[static_cast<std::size_t>(i)]->setGeometry(left, 2, std::max(0, right - left - 2), h);
+        left = right;
+    }
+    single_->setGeometry(0, 2, width(), h);
+}
+
+// ---- Main window ---------------------------------------------------------------------------
+
+MainWindow::MainWindow(Session& session, const UiFonts& fonts, std::string readmePath,
+                       QWidget* parent)
+    : QMainWindow(parent), session_(session), fonts_(fonts), readmePath_(std::move(readmePath)) {
+    setWindowTitle(Text(str::AppName));
+    setWindowIcon(ProgramIcon());
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    CreateActions();
+    CreateMenus();
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+    CreateToolBar();
+    CreateControls();
+    setAcceptDrops(true);
+    client_->installEventFilter(this);
+    qApp->installEventFilter(this);
+    setMinimumSize(MainWindowMinWidth, MainWindowMinHeight);
+    resize(MainWindowWidth, MainWindowHeight);
+    UpdateEditMenuState();
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::CreateActions() {
+    for (int command : AllCommands) {
+        QString text = Text(MenuTextId(command));
+        auto* action = new QAction(text, this);
+        action->setData(command);
+        action->setProperty("commandId", command);
+        action->setToolTip(Text(HelpTextId(command)));
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        actions_[command] = action;
+    }
+}
+
+QAction* MainWindow::CommandAction(int command) const {
+    auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::ConnectMenuHelp(QMenu* menu) {
+    connect(menu, &QMenu::aboutToShow, this, [this] { status_->EnterMenuMode(); });
+    connect(menu, &QMenu::hovered, this, [this](QAction* action) {
+        bool isCommand = action && !action->menu() && !action->isSeparator() &&
+                         action->property("commandId").isValid();
+        status_->ShowMenuHelp(isCommand ? Text(HelpTextId(action->property("commandId").toInt()))
+                                        : QString());
+    });
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        // Moving from one menu of the bar to the next hides one and shows the other: the
+        // loop ends only when no menu is open any more.
+        QTimer::singleShot(0, this, [this] {
+            if (!QApplication::activePopupWidget()) {
+                status_->LeaveMenuMode();
+                UpdateStatusBar();
+            }
+        });
+    });
+}
+
+void MainWindow::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    auto add = [this](QMenu* menu, int command) { menu->addAction(CommandAction(command)); };
+
+    QMenu* file = bar->addMenu(Text(MenuFile));
+    add(file, cmd::New);
+    add(file, cmd::Open);
+    file->addSeparator();
+    add(file, cmd::Save);
+    add(file, cmd::SaveAs);
+    file->addSeparator();
+    QMenu* import = file->addMenu(Text(MenuImport));
+    add(import, cmd::FreeDbSearch);
+    add(import, cmd::FreeDbFetch);
+    import->addSeparator();
+    add(import, cmd::Mp3Scan);
+    add(import, cmd::FolderScan);
+    QMenu* exportMenu = file->addMenu(Text(MenuExport));
+    add(exportMenu, cmd::Export);
+    add(exportMenu, cmd::WriteCueToMp3);
+    file->addSeparator();
+    add(file, cmd::Settings);
+    file->addSeparator();
+    add(file, cmd::Exit);
+
+    editMenu_ = bar->addMenu(Text(MenuEdit));
+    add(editMenu_, cmd::InsertTrack);
+    editMenu_->addSeparator();
+    add(editMenu_, cmd::Cut);
+    add(editMenu_, cmd::Copy);
+    add(editMenu_, cmd::Paste);
+    add(editMenu_, cmd::Delete);
+    editMenu_->addSeparator();
+    add(editMenu_, cmd::MoveUp);
+    add(editMenu_, cmd::MoveDown);
+    editMenu_->addSeparator();
+    add(editMenu_, cmd::SwapTitles);
+    editMenu_->addSeparator();
+    add(editMenu_, cmd::Properties);
+    connect(editMenu_, &QMenu::aboutToShow, this, &MainWindow::UpdateEditMenuState);
+
+    QMenu* help = bar->addMenu(Text(MenuHelp));
+    add(help, cmd::Readme);
+    help->addSeparator();
+    add(help, cmd::About);
+
+    for (QMenu* menu : {file, import, exportMenu, editMenu_, help}) {
+        ConnectMenuHelp(menu);
+    }
+}
+
+void MainWindow::CreateToolBar() {
+    toolbar_ = new QToolBar(client_);
+    SetControlId(toolbar_, IdToolBar);
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(16, 16));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar_->setFocusPolicy(Qt::NoFocus);
+    for (const ToolbarEntry& entry : ToolbarEntries) {
+        if (entry.command == 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        // The toolbar shows its own button for the command, sharing its action's state.
+        QAction* action = CommandAction(entry.command);
+        action->setIcon(ToolbarIcon(entry.image));
+        toolbar_->addAction(action);
+        if (auto* button = qobject_cast<QToolButton*>(toolbar_->widgetForAction(action))) {
+            button->setFixedSize(20, 20);
+            button->setAutoRaise(true);
+            button->setFocusPolicy(Qt::NoFocus);
+            SetControlId(button, entry.command);
+        }
+    }
+    // Menus show no images; the toolbar does.
+    for (auto& [command, action] : actions_) {
+        action->setIconVisibleInMenu(false);
+    }
+}
+
+void MainWindow::CreateControls() {
+    auto label = [this](int textId, QRect place) {
+        auto* l = new QLabel(Text(textId), client_);
+        l->setFont(fonts_.normal);
+        l->setGeometry(place);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    auto edit = [this](int id, int maxLength, int tipId, QRect place, bool restricted) {
+        auto* e = new QLineEdit(client_);
+        SetControlId(e, id);
+        e->setFont(fonts_.normal);
+        e->setMaxLength(maxLength);
+        e->setToolTip(Text(tipId));
+        e->setGeometry(place);
+        e->setAcceptDrops(false);  // files dropped on a field open as documents
+        if (restricted) {
+            e->setValidator(new Cp1252Validator(e));
+        }
+        connect(e, &QLineEdit::textChanged, this, [this, e] { AlbumFieldEdited(e); });
+        return e;
+    };
+
+    group_ = new QGroupBox(Text(GroupCaption), client_);
+    SetControlId(group_, IdGroup);
+    group_->setFont(fonts_.bold);
+    group_->setGeometry(4, 4, 517, 67);
+
+    titleLabel_ = label(LabelTitle, QRect(8, 19, 50, 16));
+    titleEdit_ = edit(IdTitle, static_cast<int>(decltype(CdInfo::title)::maxLength), TipTitle,
+                      QRect(48, 16, 290, 19), true);
+    artistLabel_ = label(LabelArtist, QRect(8, 43, 50, 16));
+    artistEdit_ = edit(IdArtist, static_cast<int>(decltype(CdInfo::artist)::maxLength), TipArtist,
+                       QRect(48, 40, 290, 19), true);
+    yearLabel_ = label(LabelYear, QRect(344, 19, 40, 16));
+    yearEdit_ = edit(IdYear, static_cast<int>(decltype(CdInfo::year)::maxLength), TipYear,
+                     QRect(384, 16, 129, 19), true);
+    genreLabel_ = label(LabelGenre, QRect(344, 43, 40, 16));
+
+    genreBox_ = new QComboBox(client_);
+    SetControlId(genreBox_, IdGenre);
+    genreBox_->setFont(fonts_.normal);
+    genreBox_->setEditable(true);
+    genreBox_->setInsertPolicy(QComboBox::NoInsert);
+    genreBox_->setCompleter(nullptr);
+    genreBox_->setDuplicatesEnabled(true);
+    genreBox_->setToolTip(Text(TipGenre));
+    genreBox_->lineEdit()->setToolTip(Text(TipGenre));
+    genreBox_->lineEdit()->setMaxLength(static_cast<int>(decltype(CdInfo::genre)::maxLength));
+    genreBox_->lineEdit()->setAcceptDrops(false);
+    genreBox_->setValidator(new Cp1252Validator(genreBox_));
+    for (const GenreEntry& entry : GenreEntries()) {
+        genreBox_->addItem(FromCp1252(entry.name), entry.number);
+    }
+    genreBox_->setMaxVisibleItems(
+        std::max(1, (400 - 2) / std::max(1, QFontMetrics(fonts_.normal).height() + 2)));
+    genreBox_->setGeometry(384, 40, 129, 21);
+    genreBox_->setCurrentIndex(-1);
+    genreBox_->setEditText(QString());
+    connect(genreBox_->lineEdit(), &QLineEdit::textEdited, this, &MainWindow::GenreEdited);
+    connect(genreBox_, &QComboBox::activated, this, &MainWindow::GenreEdited);
+
+    titleLabel_->setBuddy(titleEdit_);
+    artistLabel_->setBuddy(artistEdit_);
+    yearLabel_->setBuddy(yearEdit_);
+    genreLabel_->setBuddy(genreBox_);
+
+    model_ = new TrackListModel(this);
+    list_ = new QTableView(client_);
+    SetControlId(list_, IdList);
+    list_->setFont(fonts_.normal);
+    list_->setModel(model_);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setShowGrid(true);
+    list_->setWordWrap(false);
+    list_->setTabKeyNavigation(false);
+    list_->setCornerButtonEnabled(false);
+    list_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->setToolTip(Text(TipList));
+    list_->verticalHeader()->hide();
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setDefaultSectionSize(QFontMetrics(fonts_.normal).height() + 4);
+    list_->horizontalHeader()->setFont(fonts_.normal);
+    list_->horizontalHeader()->setHighlightSections(false);
+    list_->horizontalHeader()->setSectionsClickable(false);
+    list_->horizontalHeader()->setStretchLastSection(false);
+    list_->horizontalHeader()->setMinimumSectionSize(8);
+    for (int column = 0; column < 4; ++column) {
+        list_->setColumnWidth(column, ColumnWidths[column]);
+    }
+    list_->setGeometry(4, 74, 300, 300);
+    list_->installEventFilter(this);
+    connect(list_, &QTableView::doubleClicked, this, [this] { RunCommand(cmd::Properties); });
+    connect(list_, &QTableView::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::UpdateEditMenuState);
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::UpdateEditMenuState);
+    connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::UpdateEditMenuState);
+
+    status_ = new StatusBar(fonts_.normal, client_);
+    SetControlId(status_, IdStatus);
+
+    // Tab goes through the album fields and the list in creation order.
+    setTabOrder(titleEdit_, artistEdit_);
+    setTabOrder(artistEdit_, yearEdit_);
+    setTabOrder(yearEdit_, genreBox_);
+    setTabOrder(genreBox_, list_);
+    list_->setFocus();
+}
+
+void MainWindow::LayOut() {
+    client_->setUpdatesEnabled(false);
+    const int clientWidth = client_->width();
+    const int H = client_->height();
+    toolbar_->setGeometry(0, 0, clientWidth, toolbar_->sizeHint().height());
+    status_->setGeometry(0, H - status_->height(), clientWidth, status_->height());
+    const int T = toolbar_->height();
+    const int W = clientWidth - 8;
+    group_->setGeometry(4, T, W, 67);
+    titleLabel_->move(12, T + 19);
+    titleEdit_->setGeometry(62, T + 16, W - 245, 19);
+    artistLabel_->move(12, T + 43);
+    artistEdit_->setGeometry(62, T + 40, W - 245, 19);
+    yearLabel_->move(W - 175, T + 19);
+    yearEdit_->move(W - 135, T + 16);
+    genreLabel_->move(W - 175, T + 43);
+    genreBox_->move(W - 135, T + 40);
+    list_->setGeometry(4, T + 71, W, H - T - 96);
+    client_->setUpdatesEnabled(true);
+}
+
+// ---- Refresh --------------------------------------------------------------------------------
+
+void MainWindow::RefreshMainWindow() {
+    refreshing_ = true;
+    const tracklore::TrackList& doc = session_.doc;
+    model_->Rebuild(doc, session_.timeFormat());
+    titleEdit_->setText(FromCp1252(doc.cd.title.str()));
+    artistEdit_->setText(FromCp1252(doc.cd.artist.str()));
+    yearEdit_->setText(FromCp1252(doc.cd.year.str()));
+    genreBox_->setEditText(FromCp1252(doc.cd.genre.str()));
+    UpdateTitle();
+    UpdateStatusBar();
+    refreshing_ = false;
+}
+
+void MainWindow::RefreshTrackTexts() {
+    model_->UpdateTexts(session_.doc, session_.timeFormat());
+    UpdateStatusBar();
+}
+
+void MainWindow::UpdateTitle() {
+    // Qt reads "[*]" in a title as the place of its own modified mark; doubled it shows.
+    QString title = FromMixedText(WindowTitle(session_.doc));
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title);
+}
+
+void MainWindow::UpdateStatusBar() {
+    if (status_->InMenuMode()) {
+        return;  // the parts come back when the menu loop ends
+    }
+    auto texts = StatusBarTexts(session_.doc, session_.timeFormat());
+    status_->SetParts({FromCp1252(texts[0]), FromCp1252(texts[1]), FromCp1252(texts[2])});
+}
+
+int MainWindow::SelectedTrack() const {
+    if (model_->rowCount() == 0) {
+        return -1;
+    }
+    QModelIndex mark = list_->selectionModel()->currentIndex();
+    if (!mark.isValid() || !list_->selectionModel()->isRowSelected(mark.row(), QModelIndex())) {
+        return -1;
+    }
+    return mark.row();
+}
+
+void MainWindow::SelectTrack(int index) {
+    if (index < 0 || index >= model_->rowCount()) {
+        return;
+    }
+    list_->selectionModel()->setCurrentIndex(
+        model_->index(index, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void MainWindow::UpdateEditMenuState() {
+    EditMenuState state = ComputeEditMenuState(SelectedTrack(), session_.doc.trackCount,
+                                               session_.ui.ClipboardHasText());
+    CommandAction(cmd::InsertTrack)->setEnabled(state.insert);
+    CommandAction(cmd::Cut)->setEnabled(state.cut);
+    CommandAction(cmd::Copy)->setEnabled(state.copy);
+    CommandAction(cmd::Paste)->setEnabled(state.paste);
+    CommandAction(cmd::Delete)->setEnabled(state.remove);
+    CommandAction(cmd::MoveUp)->setEnabled(state.moveUp);
+    CommandAction(cmd::MoveDown)->setEnabled(state.moveDown);
+    CommandAction(cmd::Properties)->setEnabled(state.properties);
+    CommandAction(cmd::SwapTitles)->setEnabled(state.swapTitles);
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+void MainWindow::RunCommand(int command) {
+    switch (command) {
+        case cmd::New:
+            NewDocument(session_);
+            break;
+        case cmd::Open:
+            OpenWithDialog(session_);
+            break;
+        case cmd::Save:
+            SaveDocument(session_, false);
+            break;
+        case cmd::SaveAs:
+            SaveDocument(session_, true);
+            break;
+        case cmd::Export:
+            ExportDocument(session_);
+            break;
+        case cmd::FreeDbSearch:
+        case cmd::FreeDbFetch:
+        case cmd::Mp3Scan:
+        case cmd::FolderScan:
+        case cmd::WriteCueToMp3:
+        case cmd::Settings:
+        case cmd::About:
+            NotAvailable();
+            break;
+        case cmd::Exit:
+            close();
+            break;
+        case cmd::SwapTitles:
+            SwapTitles(session_);
+            break;
+        case cmd::Readme:
+            OpenReadme();
+            break;
+        case cmd::InsertTrack:
+            if (InsertNewTrack(session_) >= 0) {
+                ShowTrackProperties();
+            }
+            break;
+        case cmd::Cut:
+            CutTrack(session_);
+            break;
+        case cmd::Copy:
+            CopyTrack(session_);
+            break;
+        case cmd::Paste:
+            PasteTracks(session_);
+            break;
+        case cmd::Delete:
+            DeleteTrack(session_);
+            break;
+        case cmd::MoveUp:
+            if (MoveTrackUp(session_)) {
+                list_->setFocus();
+            }
+            break;
+        case cmd::MoveDown:
+            if (MoveTrackDown(session_)) {
+                list_->setFocus();
+            }
+            break;
+        case cmd::Properties:
+            ShowTrackProperties();
+            break;
+        default:
+            break;
+    }
+    UpdateEditMenuState();
+}
+
+void MainWindow::ShowTrackProperties() {
+    int index = SelectedTrack();
+    if (index >= 0) {
+        TrackDialog dialog(session_, index, fonts_, this);
+        dialog.exec();
+    }
+    list_->setFocus();
+}
+
+void MainWindow::NotAvailable() {
+    ShowInfo(session_, MsgNotAvailable);
+}
+
+void MainWindow::OpenReadme() {
+    if (!readmePath_.empty()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(readmePath_)));
+    }
+}
+
+void MainWindow::ShowContextMenu(const QPoint& position) {
+    UpdateEditMenuState();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int command : {cmd::InsertTrack, 0, cmd::Cut, cmd::Copy, cmd::Paste, cmd::Delete, 0,
+                        cmd::MoveUp, cmd::MoveDown, 0, cmd::Properties}) {
+        if (command == 0) {
+            menu->addSeparator();
+        } else {
+            menu->addAction(CommandAction(command));
+        }
+    }
+    ConnectMenuHelp(menu);
+    contextMenu_ = menu;
+    menu->popup(list_->viewport()->mapToGlobal(position));
+}
+
+// ---- Album fields ---------------------------------------------------------------------------
+
+void MainWindow::AlbumFieldEdited(QLineEdit* edit) {
+    if (refreshing_) {
+        return;
+    }
+    CdInfo& cd = session_.doc.cd;
+    std::string text = ToCp1252(edit->text());
+    if (edit == titleEdit_) {
+        cd.title = text;
+    } else if (edit == artistEdit_) {
+        cd.artist = text;
+    } else if (edit == yearEdit_) {
+        cd.year = text;
+    }
+    SetModified(session_, true);
+}
+
+void MainWindow::GenreEdited() {
+    if (refreshing_) {
+        return;
+    }
+    session_.doc.cd.genre = ToCp1252(genreBox_->currentText());
+    SetModified(session_, true);
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+bool MainWindow::RouteKey(QKeyEvent* event, bool listHasFocus) {
+    int command = 0;
+    if (listHasFocus) {
+        command = LookUpKey(TrackListKeyTable(), event->key(), event->modifiers());
+    }
+    if (command == 0) {
+        command = LookUpKey(GlobalKeyTable(), event->key(), event->modifiers());
+    }
+    if (command == 0) {
+        return false;
+    }
+    UpdateEditMenuState();
+    QAction* action = CommandAction(command);
+    if (action && action->isEnabled()) {
+        action->trigger();
+    }
+    return true;  // a disabled item's key is swallowed, not passed on
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        LayOut();
+    } else if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        QWidget* focus = QApplication::focusWidget();
+        bool target = widget && (widget == focus || (!focus && widget == this));
+        if (target && widget->window() == this && !QApplication::activePopupWidget() &&
+            !QApplication::activeModalWidget()) {
+            if (RouteKey(static_cast<QKeyEvent*>(event), widget == list_)) {
+                return true;
+            }
+        }
+    } else if (watched == list_ &&
+               (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        UpdateEditMenuState();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!ConfirmDiscardChanges(session_)) {
+        event->ignore();
+        return;
+    }
+    emit Closing();
+    event->accept();
+}
+
+namespace {
+std::vector<std::string> LocalFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(ToPath(url.toLocalFile()));
+        }
+    }
+    return paths;
+}
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths = LocalFiles(event->mimeData());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    raise();
+    activateWindow();
+    DropFiles(session_, paths);
+    UpdateEditMenuState();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!outerSizeFitted_) {
+        outerSizeFitted_ = true;
+        FitOuterSize();
+    }
+}
+
+void MainWindow::FitOuterSize() {
+    // The sizes are those of the whole window, frame included.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() < 0 || frame.height() < 0) {
+        return;
+    }
+    setMinimumSize(MainWindowMinWidth - frame.width(), MainWindowMinHeight - frame.height());
+    resize(MainWindowWidth - frame.width(), MainWindowHeight - frame.height());
+}
+
+}  // namespace tracklore::app

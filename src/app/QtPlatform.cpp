@@ -1,0 +1,353 @@
+#include "app/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QThread>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/MainWindow.h"
+#include "app/QtText.h"
+#include "app/UiMetrics.h"
+#include "model/Text.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int FragmentCaption = 5300;
+constexpr int FragmentYes = 5303;
+constexpr int FragmentNo = 5304;
+constexpr int FragmentColumnFirst = 1066;
+constexpr int TipFragmentList = 3027;
+constexpr int TipFragmentYes = 3028;
+constexpr int TipFragmentNo = 3029;
+
+QMessageBox::Icon IconOf(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Error:
+            return QMessageBox::Critical;
+        case MsgIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonChoice {
+    QMessageBox::StandardButton button;
+    MsgResult result;
+};
+
+std::vector<ButtonChoice> ButtonsOf(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return {{QMessageBox::Ok, MsgResult::Ok}};
+        case MsgButtons::OkCancel:
+            return {{QMessageBox::Ok, MsgResult::Ok}, {QMessageBox::Cancel, MsgResult::Cancel}};
+        case MsgButtons::YesNo:
+            return {{QMessageBox::Yes, MsgResult::Yes}, {QMessageBox::No, MsgResult::No}};
+        case MsgButtons::YesNoCancel:
+            return {{QMessageBox::Yes, MsgResult::Yes},
+                    {QMessageBox::No, MsgResult::No},
+                    {QMessageBox::Cancel, MsgResult::Cancel}};
+        case MsgButtons::AbortRetryIgnore:
+            return {{QMessageBox::Abort, MsgResult::Abort},
+                    {QMessageBox::Retry, MsgResult::Retry},
+                    {QMessageBox::Ignore, MsgResult::Ignore}};
+    }
+    return {{QMessageBox::Ok, MsgResult::Ok}};
+}
+
+// German texts for the standard buttons (the program's own texts where it has them).
+QString ButtonText(QMessageBox::StandardButton button) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return Text(5001);
+        case QMessageBox::Yes:
+            return Text(6401);
+        case QMessageBox::No:
+            return Text(6402);
+        case QMessageBox::Cancel:
+            return Text(6403);
+        case QMessageBox::Abort:
+            return Text(6404);
+        case QMessageBox::Retry:
+            return Text(6405);
+        case QMessageBox::Ignore:
+            return Text(6406);
+        default:
+            return QString();
+    }
+}
+
+}  // namespace
+
+QString QtFilterText(const FileFilter& filter) {
+    QStringList patterns;
+    for (const QString& piece : FromCp1252(filter.pattern).split(';', Qt::SkipEmptyParts)) {
+        QString pattern = piece.trimmed();
+        patterns << (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern);
+    }
+    return FromCp1252(filter.description) + QStringLiteral(" (") + patterns.join(' ') +
+           QStringLiteral(")");
+}
+
+QtPlatform::QtPlatform() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto update = [this, clipboard] {
+        const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+        clipboardHasText_ = data && data->hasText();
+        if (window_) {
+            window_->UpdateEditMenuState();
+        }
+    };
+    connect(clipboard, &QClipboard::dataChanged, this, update);
+    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+    clipboardHasText_ = data && data->hasText();
+}
+
+template <typename Fn>
+auto QtPlatform::OnUiThread(Fn&& fn) -> decltype(fn()) {
+    using Result = decltype(fn());
+    if (QThread::currentThread() == thread()) {
+        return fn();
+    }
+    if constexpr (std::is_void_v<Result>) {
+        QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
+    } else {
+        Result result{};
+        QMetaObject::invokeMethod(
+            this, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
+        return result;
+    }
+}
+
+QWidget* QtPlatform::ActiveOwner() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
+    }
+    return window_;
+}
+
+MsgResult QtPlatform::ShowMessage(const Message& message) {
+    return OnUiThread([&] {
+        QMessageBox box(ActiveOwner());
+        box.setWindowTitle(FromMixedText(message.caption));
+        box.setText(WithPlainLineBreaks(FromMixedText(message.text)));
+        box.setTextFormat(Qt::PlainText);
+        box.setIcon(IconOf(message.icon));
+        std::vector<ButtonChoice> choices = ButtonsOf(message.buttons);
+        std::vector<QAbstractButton*> buttons;
+        for (const ButtonChoice& choice : choices) {
+            QAbstractButton* button = box.addButton(choice.button);
+            QString text = ButtonText(choice.button);
+            if (!text.isEmpty()) {
+                button->setText(text);
+            }
+            buttons.push_back(button);
+        }
+        int preferred =
+            message.defaultButton >= 0 && message.defaultButton < static_cast<int>(choices.size())
+                ? message.defaultButton
+                : 0;
+        box.setDefaultButton(
+            static_cast<QPushButton*>(buttons[static_cast<std::size_t>(preferred)]));
+        // Escape and the close box answer as Cancel where there is one, else as the only
+        // or last button.
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            if (choices[i].result == MsgResult::Cancel) {
+                box.setEscapeButton(buttons[i]);
+            }
+        }
+        if (!box.escapeButton()) {
+            box.setEscapeButton(buttons.back());
+        }
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            if (buttons[i] == clicked) {
+                return choices[i].result;
+            }
+        }
+        return choices.back().result;
+    });
+}
+
+std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogRequest& request,
+                                                          bool save) {
+    return OnUiThread([&]() -> std::optional<FileDialogResult> {
+        QFileDialog dialog(ActiveOwner(), FromCp1252(request.title));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+        QStringList filters;
+        for (const FileFilter& filter : request.filters) {
+            filters << QtFilterText(filter);
+        }
+        dialog.setNameFilters(filters);
+        if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
+            dialog.selectNameFilter(filters[request.filterIndex - 1]);
+        }
+        if (!request.startDir.empty()) {
+            dialog.setDirectory(FromPath(request.startDir));
+        }
+        if (!request.proposedName.empty()) {
+            dialog.selectFile(FromPath(FileNamePart(request.proposedName)));
+            std::string folder = DirPart(request.proposedName);
+            if (!folder.empty()) {
+                dialog.setDirectory(FromPath(folder));
+            }
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        FileDialogResult result;
+        result.path = ToPath(dialog.selectedFiles().front());
+        qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+        result.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : request.filterIndex;
+        return result;
+    });
+}
+
+std::optional<FileDialogResult> QtPlatform::ChooseOpenFile(const FileDialogRequest& request) {
+    return RunFileDialog(request, false);
+}
+
+std::optional<FileDialogResult> QtPlatform::ChooseSaveFile(const FileDialogRequest& request) {
+    return RunFileDialog(request, true);
+}
+
+std::optional<std::string> QtPlatform::BrowseForFolder(const std::string& title,
+                                                       const std::string& startPath) {
+    return OnUiThread([&]() -> std::optional<std::string> {
+        QString folder = QFileDialog::getExistingDirectory(ActiveOwner(), FromCp1252(title),
+                                                           FromPath(startPath));
+        if (folder.isEmpty()) {
+            return std::nullopt;
+        }
+        return ToPath(folder);
+    });
+}
+
+std::string QtPlatform::ReadClipboardText() {
+    return OnUiThread([] {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        if (!data || !data->hasText()) {
+            return std::string();
+        }
+        return ToCp1252(data->text());
+    });
+}
+
+void QtPlatform::PutClipboardText(const std::string& text) {
+    OnUiThread([&] {
+        QGuiApplication::clipboard()->setText(FromCp1252(text), QClipboard::Clipboard);
+        clipboardHasText_ = true;
+    });
+}
+
+bool QtPlatform::ClipboardHasText() {
+    return clipboardHasText_;
+}
+
+void QtPlatform::RefreshMainWindow() {
+    OnUiThread([this] {
+        if (window_) {
+            window_->RefreshMainWindow();
+        }
+    });
+}
+
+void QtPlatform::RefreshTrackTexts() {
+    OnUiThread([this] {
+        if (window_) {
+            window_->RefreshTrackTexts();
+        }
+    });
+}
+
+void QtPlatform::UpdateTitle() {
+    OnUiThread([this] {
+        if (window_) {
+            window_->UpdateTitle();
+        }
+    });
+}
+
+void QtPlatform::UpdateStatusBar() {
+    OnUiThread([this] {
+        if (window_) {
+            window_->UpdateStatusBar();
+        }
+    });
+}
+
+int QtPlatform::SelectedTrack() {
+    return OnUiThread([this] { return window_ ? window_->SelectedTrack() : -1; });
+}
+
+void QtPlatform::SelectTrack(int index) {
+    OnUiThread([this, index] {
+        if (window_) {
+            window_->SelectTrack(index);
+        }
+    });
+}
+
+MsgResult QtPlatform::ShowFragmentResults(const std::string& heading,
+                                          const std::vector<FragmentRow>& rows) {
+    return OnUiThread([&] {
+        QDialog dialog(ActiveOwner());
+        dialog.setWindowTitle(Text(FragmentCaption));
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* label = new QLabel(FromCp1252(heading), &dialog);
+        label->setTextFormat(Qt::PlainText);
+        layout->addWidget(label);
+        auto* list = new QTreeWidget(&dialog);
+        list->setRootIsDecorated(false);
+        list->setToolTip(Text(TipFragmentList));
+        list->setHeaderLabels({Text(FragmentColumnFirst), Text(FragmentColumnFirst + 1),
+                               Text(FragmentColumnFirst + 2), Text(FragmentColumnFirst + 3)});
+        for (const FragmentRow& row : rows) {
+            auto* item = new QTreeWidgetItem(list);
+            item->setText(0, FromCp1252(row.number));
+            item->setText(1, FromCp1252(row.artist));
+            item->setText(2, FromCp1252(row.title));
+            item->setText(3, FromCp1252(row.size));
+            item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        list->header()->resizeSections(QHeaderView::ResizeToContents);
+        layout->addWidget(list);
+        auto* buttons = new QDialogButtonBox(&dialog);
+        QPushButton* yes = buttons->addButton(Text(FragmentYes), QDialogButtonBox::AcceptRole);
+        QPushButton* no = buttons->addButton(Text(FragmentNo), QDialogButtonBox::RejectRole);
+        yes->setToolTip(Text(TipFragmentYes));
+        no->setToolTip(Text(TipFragmentNo));
+        yes->setDefault(true);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+        dialog.resize(480, 320);
+        return dialog.exec() == QDialog::Accepted ? MsgResult::Yes : MsgResult::No;
+    });
+}
+
+}  // namespace tracklore::app

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+
+#include "platform/Platform.h"
+
+class QWidget;
+
+namespace tracklore::app {
+
+class MainWindow;
+
+// The platform layer on Qt: message boxes, file dialogs, the clipboard and the main window.
+// A call from another thread (the MP3 scan, the FreeDB transfer) is handed to the UI thread,
+// which carries it out while the caller waits for the answer.
+class QtPlatform : public QObject, public Platform {
+  public:
+    QtPlatform();
+    void SetMainWindow(MainWindow* window) { window_ = window; }
+
+    MsgResult ShowMessage(const Message& message) override;
+    std::optional<FileDialogResult> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<FileDialogResult> ChooseSaveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> BrowseForFolder(const std::string& title,
+                                               const std::string& startPath) override;
+    std::string ReadClipboardText() override;
+    void PutClipboardText(const std::string& text) override;
+    bool ClipboardHasText() override;
+    void RefreshMainWindow() override;
+    void RefreshTrackTexts() override;
+    void UpdateTitle() override;
+    void UpdateStatusBar() override;
+    int SelectedTrack() override;
+    void SelectTrack(int index) override;
+    MsgResult ShowFragmentResults(const std::string& heading,
+                                  const std::vector<FragmentRow>& rows) override;
+
+    // The window a message box or dialog belongs to: the active modal dialog, else the
+    // active window, else the main window.
+    QWidget* ActiveOwner() const;
+
+  private:
+    template <typename Fn>
+    auto OnUiThread(Fn&& fn) -> decltype(fn());
+    std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
+
+    MainWindow* window_ = nullptr;  // cleared by the application before the window goes
+    bool clipboardHasText_ = false;
+};
+
+// Qt's filter text of a file dialog filter: "description (pattern pattern)"; "*.*" means
+// every file.
+QString QtFilterText(const FileFilter& filter);
+
+}  // namespace tracklore::app

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace tracklore::app {
+
+// The edge between the core's Windows-1252 texts and Qt's Unicode strings.
+QString FromCp1252(std::string_view text);
+// Characters without a Windows-1252 byte become '?'.
+std::string ToCp1252(const QString& text);
+// The string-table text of a number, as Unicode.
+QString Text(int id);
+
+// A core text that may carry a file path: paths are the file system's own bytes (UTF-8 on
+// Linux) inside Windows-1252 text. Each well-formed UTF-8 sequence is read as UTF-8 and every
+// other byte as Windows-1252, so "geöffnet" from the string table and "Übung.cue" from the
+// file system both show right.
+QString FromMixedText(std::string_view text);
+// CR LF as a single line break, for message boxes.
+QString WithPlainLineBreaks(QString text);
+
+// File system paths: bytes as the file system names them <-> Qt.
+QString FromPath(const std::string& path);
+std::string ToPath(const QString& path);
+
+// True when every character of the text has a Windows-1252 byte.
+bool IsCp1252Text(const QString& text);
+
+}  // namespace tracklore::app

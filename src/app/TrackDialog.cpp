@@ -1,0 +1,138 @@
+#include "app/TrackDialog.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+#include "app/QtText.h"
+#include "resources/Strings.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int Caption = 5400;
+constexpr int GroupText = 5401;
+constexpr int LabelLength = 5402;
+constexpr int LabelTitle = 5403;
+constexpr int LabelPerformer = 5404;
+constexpr int OkText = 5405;
+constexpr int CancelText = 5406;
+constexpr int TipLength = 3030;
+constexpr int TipTitle = 3031;
+constexpr int TipPerformer = 3032;
+constexpr int TipOk = 3009;
+constexpr int TipCancel = 3010;
+
+constexpr int LengthFieldLimit = 8;
+constexpr int TextFieldLimit = static_cast<int>(decltype(Track::title)::maxLength);
+
+class Cp1252Only : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return IsCp1252Text(input) ? Acceptable : Invalid;
+    }
+};
+}  // namespace
+
+TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWidget* parent)
+    : QDialog(parent), session_(session), index_(index) {
+    shown_ = LoadTrackProperties(session.doc, index, session.timeFormat());
+    setWindowTitle(Text(Caption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+    auto id = [](QObject* object, int controlId) { object->setProperty("controlId", controlId); };
+
+    auto* group = new QGroupBox(FromCp1252(FormatString(GroupText, {shown_.number})), this);
+    id(group, 101);
+    group->setFont(fonts.bold);
+    place(group, 8, 6, 190, 71);
+
+    auto* lengthLabel = new QLabel(Text(LabelLength), this);
+    place(lengthLabel, 16, 22, 35, 8);
+    length_ = new QLineEdit(FromCp1252(shown_.lengthText), this);
+    id(length_, 102);
+    length_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    length_->setMaxLength(LengthFieldLimit);
+    length_->setToolTip(Text(TipLength));
+    place(length_, 52, 21, 46, 12);
+    auto* unit = new QLabel(Text(shown_.lengthLabelId), this);
+    id(unit, 103);
+    place(unit, 102, 22, 87, 8);
+
+    auto* titleLabel = new QLabel(Text(LabelTitle), this);
+    place(titleLabel, 16, 40, 35, 8);
+    title_ = new QLineEdit(this);
+    id(title_, 104);
+    title_->setMaxLength(TextFieldLimit);
+    title_->setValidator(new Cp1252Only(title_));
+    title_->setText(FromCp1252(shown_.title));
+    title_->setToolTip(Text(TipTitle));
+    place(title_, 52, 39, 137, 12);
+
+    auto* performerLabel = new QLabel(Text(LabelPerformer), this);
+    place(performerLabel, 16, 58, 35, 8);
+    performer_ = new QLineEdit(this);
+    id(performer_, 105);
+    performer_->setMaxLength(TextFieldLimit);
+    performer_->setValidator(new Cp1252Only(performer_));
+    performer_->setText(FromCp1252(shown_.performer));
+    performer_->setToolTip(Text(TipPerformer));
+    place(performer_, 52, 56, 137, 12);
+
+    ok_ = new QPushButton(Text(OkText), this);
+    id(ok_, 1);
+    ok_->setDefault(true);
+    ok_->setAutoDefault(true);
+    ok_->setToolTip(Text(TipOk));
+    place(ok_, 56, 85, 45, 15);
+    cancel_ = new QPushButton(Text(CancelText), this);
+    id(cancel_, 2);
+    cancel_->setAutoDefault(false);
+    cancel_->setToolTip(Text(TipCancel));
+    place(cancel_, 106, 85, 45, 15);
+    connect(ok_, &QPushButton::clicked, this, &TrackDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &TrackDialog::reject);
+
+    lengthLabel->setBuddy(length_);
+    titleLabel->setBuddy(title_);
+    performerLabel->setBuddy(performer_);
+    setTabOrder(length_, title_);
+    setTabOrder(title_, performer_);
+    setTabOrder(performer_, ok_);
+    setTabOrder(ok_, cancel_);
+
+    setFixedSize(DialogSize(units, 207, 107));
+    title_->setFocus();
+}
+
+void TrackDialog::accept() {
+    TrackPropertiesEdit edit;
+    edit.lengthText = ToCp1252(length_->text());
+    edit.title = ToCp1252(title_->text());
+    edit.performer = ToCp1252(performer_->text());
+    bool stored = ConfirmTrackProperties(session_, index_, shown_, edit, [this] {
+        length_->setFocus();
+        length_->selectAll();
+    });
+    if (stored) {
+        QDialog::accept();
+    }
+}
+
+void TrackDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CenterDialog(this);
+    }
+}
+
+}  // namespace tracklore::app
