@@ -574,7 +574,7 @@ void MainWindow::RefreshTrackTexts() {
 
 void MainWindow::UpdateTitle() {
     // Qt reads "[*]" in a title as the place of its own modified mark; doubled it shows.
-    QString title = FromMixedText(WindowTitle(session_.doc));
+    QString title = FromCp1252(WindowTitle(session_.doc));
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title);
 }

@@ -148,8 +148,8 @@ QWidget* QtPlatform::ActiveOwner() const {
 MsgResult QtPlatform::ShowMessage(const Message& message) {
     return OnUiThread([&] {
         QMessageBox box(ActiveOwner());
-        box.setWindowTitle(FromMixedText(message.caption));
-        box.setText(WithPlainLineBreaks(FromMixedText(message.text)));
+        box.setWindowTitle(FromCp1252(message.caption));
+        box.setText(WithPlainLineBreaks(FromCp1252(message.text)));
         box.setTextFormat(Qt::PlainText);
         box.setIcon(IconOf(message.icon));
         std::vector<ButtonChoice> choices = ButtonsOf(message.buttons);

@@ -13,11 +13,6 @@ std::string ToCp1252(const QString& text);
 // The string-table text of a number, as Unicode.
 QString Text(int id);
 
-// A core text that may carry a file path: paths are the file system's own bytes (UTF-8 on
-// Linux) inside Windows-1252 text. Each well-formed UTF-8 sequence is read as UTF-8 and every
-// other byte as Windows-1252, so "geöffnet" from the string table and "Übung.cue" from the
-// file system both show right.
-QString FromMixedText(std::string_view text);
 // CR LF as a single line break, for message boxes.
 QString WithPlainLineBreaks(QString text);
 

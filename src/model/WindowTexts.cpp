@@ -1,5 +1,6 @@
 #include "model/WindowTexts.h"
 
+#include "model/Cp1252.h"
 #include "model/Text.h"
 #include "model/Time.h"
 #include "resources/Strings.h"
@@ -17,7 +18,8 @@ std::string WindowTitle(const TrackList& doc) {
     if (doc.documentPath.empty()) {
         return std::string(String(str::AppName));
     }
-    std::string name = FileNamePart(doc.documentPath);
+    // The path holds the file system's bytes (UTF-8); the title is Windows-1252 text.
+    std::string name = FileNameText(FileNamePart(doc.documentPath));
     if (doc.modified) {
         name += " *";
     }

@@ -16,6 +16,12 @@ TEST(WindowTitle, UntitledNamedAndModifiedForms) {
     EXPECT_EQ(WindowTitle(doc), "Nachtzug.cue - Tracklore");
     doc.documentPath = "D:\\Musik\\alt.xmcd";
     EXPECT_EQ(WindowTitle(doc), "alt.xmcd - Tracklore");
+    doc.documentPath =
+        "/home/ich/\xC3\x9C"
+        "bung.cue";  // a UTF-8 file name
+    EXPECT_EQ(WindowTitle(doc),
+              "\xDC"
+              "bung.cue - Tracklore");
 }
 
 TEST(StatusBarTexts, TotalKnownShowsDiscIdAndRecomputesIt) {
