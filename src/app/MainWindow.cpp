@@ -207,7 +207,8 @@ StatusBar::StatusBar(const QFont& font, QWidget* parent) : QWidget(parent) {
     single_->setTextFormat(Qt::PlainText);
     single_->setIndent(2);
     single_->hide();
-    setFixedHeight(QFontMetrics(font).height() + 9);
+    // The list ends 25 pixels above the bottom edge; the bar fits below it.
+    setFixedHeight(std::min(24, QFontMetrics(font).height() + 9));
 }
 
 void StatusBar::SetParts(const std::array<QString, 3>& texts) {

@@ -452,6 +452,19 @@ TEST(MainWindow, CommandsOfLaterDialogsSayPlainlyTheyAreNotThereYet) {
     }
 }
 
+TEST(MainWindow, ExportWritesTheChosenFormat) {
+    Editor editor;
+    ASSERT_TRUE(editor.Start(editor.WriteCue("a.cue", 2, 400)));
+    ModalScript script;
+    std::string target = editor.dir().file("liste.xml");
+    script.Then([&](QWidget* modal) { ChooseFile(modal, target); });
+    Action(editor, cmd::Export)->trigger();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(script.unexpected, 0);
+    EXPECT_EQ(tracklore::test::ReadFileBytes(target).rfind("<?xml", 0), 0u);
+    EXPECT_FALSE(editor.doc().modified);
+}
+
 class UrlCatcher : public QObject {
     Q_OBJECT
   public:
