@@ -82,7 +82,7 @@ std::string WriteDocument(const std::filesystem::path& folder) {
         "FILE \"startzeit.mp3\" MP3\r\n";
     for (int i = 0; i < 99; ++i) {
         int start = i * 3750;  // 50 seconds each
-        char line[160];
+        char line[256];
         std::snprintf(line, sizeof line,
                       "  TRACK %02d AUDIO\r\n    TITLE \"Titel Nummer %d\"\r\n    PERFORMER "
                       "\"Interpret %d\"\r\n    INDEX 01 %02d:%02d:%02d\r\n",

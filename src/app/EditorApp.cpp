@@ -99,6 +99,7 @@ bool EditorApp::Start(const std::string& document) {
     // The main window, shown.
     window_ = std::make_unique<MainWindow>(session_, fonts_, readmePath_);
     ui_.SetMainWindow(window_.get());
+    window_->SetSettingsStore(&store_);
     QObject::connect(window_.get(), &MainWindow::Closing, window_.get(), [this] {
         closed_ = true;
         store_.Write(true);

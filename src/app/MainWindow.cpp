@@ -19,7 +19,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <QValidator>
 
 #include "app/Commands.h"
 #include "app/DocumentCommands.h"
@@ -70,15 +69,6 @@ constexpr int StatusPartEdges[2] = {90, 200};
 void SetControlId(QObject* object, int id) {
     object->setProperty("controlId", id);
 }
-
-// Accepts only text the document can hold: every character needs a Windows-1252 byte.
-class Cp1252Validator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        return IsCp1252Text(input) ? Acceptable : Invalid;
-    }
-};
 
 // The toolbar: image, command; 0 for a separator.
 struct ToolbarEntry {

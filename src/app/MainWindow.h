@@ -24,6 +24,8 @@ class QToolBar;
 
 namespace tracklore::app {
 
+class SettingsStore;
+
 // The rows of the track list as texts, copied from the document on every refresh, so the
 // view never reads the document while a worker changes it.
 class TrackListModel : public QAbstractTableModel {
@@ -108,6 +110,9 @@ class MainWindow : public QMainWindow {
     // The context menu while it is shown (null otherwise).
     QMenu* ContextMenu() const { return contextMenu_; }
     const UiFonts& Fonts() const { return fonts_; }
+    // The settings file, for the dialogs that write the shared keys at once.
+    void SetSettingsStore(SettingsStore* store) { store_ = store; }
+    SettingsStore* Store() const { return store_; }
 
     // The layout rule, run on every size change of the client area.
     void LayOut();
@@ -144,6 +149,7 @@ class MainWindow : public QMainWindow {
     Session& session_;
     UiFonts fonts_;
     std::string readmePath_;
+    SettingsStore* store_ = nullptr;
     bool refreshing_ = false;
     bool outerSizeFitted_ = false;
 

@@ -44,4 +44,8 @@ bool IsCp1252Text(const QString& text) {
     return true;
 }
 
+QValidator::State Cp1252Validator::validate(QString& input, int&) const {
+    return IsCp1252Text(input) ? Acceptable : Invalid;
+}
+
 }  // namespace tracklore::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QValidator>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,13 @@ std::string ToPath(const QString& path);
 
 // True when every character of the text has a Windows-1252 byte.
 bool IsCp1252Text(const QString& text);
+
+// A field's validator: accepts only text the document can hold, so a field never shows a
+// character that would be stored as '?'.
+class Cp1252Validator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
 
 }  // namespace tracklore::app

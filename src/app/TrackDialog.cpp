@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 
 #include "app/QtText.h"
 #include "resources/Strings.h"
@@ -28,13 +27,6 @@ constexpr int TipCancel = 3010;
 constexpr int LengthFieldLimit = 8;
 constexpr int TextFieldLimit = static_cast<int>(decltype(Track::title)::maxLength);
 
-class Cp1252Only : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        return IsCp1252Text(input) ? Acceptable : Invalid;
-    }
-};
 }  // namespace
 
 TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWidget* parent)
@@ -72,7 +64,7 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     title_ = new QLineEdit(this);
     id(title_, 104);
     title_->setMaxLength(TextFieldLimit);
-    title_->setValidator(new Cp1252Only(title_));
+    title_->setValidator(new Cp1252Validator(title_));
     title_->setText(FromCp1252(shown_.title));
     title_->setToolTip(Text(TipTitle));
     place(title_, 52, 39, 137, 12);
@@ -82,7 +74,7 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     performer_ = new QLineEdit(this);
     id(performer_, 105);
     performer_->setMaxLength(TextFieldLimit);
-    performer_->setValidator(new Cp1252Only(performer_));
+    performer_->setValidator(new Cp1252Validator(performer_));
     performer_->setText(FromCp1252(shown_.performer));
     performer_->setToolTip(Text(TipPerformer));
     place(performer_, 52, 56, 137, 12);

@@ -112,10 +112,10 @@ std::string Editor::WriteCue(const std::string& name, int count, int totalSecond
     text += "FILE \"album.mp3\" MP3\r\n";
     for (int i = 0; i < count; ++i) {
         int start = i * 15000;  // relative to the first track
-        char index[32];
+        char index[64];
         std::snprintf(index, sizeof index, "%02d:%02d:%02d", start / 4500, (start / 75) % 60,
                       start % 75);
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "%02d", i + 1);
         text += std::string("  TRACK ") + number + " AUDIO\r\n    TITLE \"Titel " +
                 std::to_string(i + 1) + "\"\r\n";

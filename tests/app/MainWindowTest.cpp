@@ -93,6 +93,23 @@ TEST(MainWindow, UntitledStaysTrackloreUntilSavedAs) {
     EXPECT_EQ(editor.Title(), "neu.cue * - Tracklore");
 }
 
+TEST(MainWindow, FieldsTakeOnlyWhatTheDocumentCanHold) {
+    Editor editor;
+    ASSERT_TRUE(editor.Start());
+    QLineEdit* title = editor.window().AlbumTitleEdit();
+    title->setFocus();
+    // Typed characters; the second has no Windows-1252 byte.
+    for (QString typed : {QString("G"), QString("r"), QString(QChar(0xFC)), QString(QChar(0x142)),
+                          QString(QChar(0x20AC))}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+        QApplication::sendEvent(title, &press);
+    }
+    EXPECT_EQ(title->text(), QString("Gr") + QChar(0xFC) + QChar(0x20AC));
+    EXPECT_EQ(editor.doc().cd.title, "Gr\xFC\x80");
+    QTest::keyClicks(title, QString(200, 'x'));
+    EXPECT_EQ(editor.doc().cd.title.size(), 127u);
+}
+
 TEST(MainWindow, StatusBarShowsCountAndTotalOnlyWhenKnown) {
     Editor editor;
     ASSERT_TRUE(editor.Start(editor.WriteCue("a.cue", 3, 500)));
