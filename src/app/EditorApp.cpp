@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 #include <filesystem>
 #include <vector>
 
@@ -146,6 +149,14 @@ int RunEditor(int argc, char** argv, const std::function<void(EditorApp&)>& star
     const std::string document = CommandLineDocument(argc, const_cast<const char* const*>(argv));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tracklore"));
+    // The program speaks German whatever the desktop's language: Qt's own texts too (file
+    // dialogs, the fields' context menus).
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
     QGuiApplication::setDesktopFileName(QStringLiteral("tracklore"));
     std::string executable = RunningExecutablePath();
     if (executable.empty()) {
