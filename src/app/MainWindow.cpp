@@ -31,6 +31,7 @@
 #include "model/Editing.h"
 #include "model/Genres.h"
 #include "model/WindowTexts.h"
+#include "mp3/CueTag.h"
 
 namespace tracklore::app {
 
@@ -630,11 +631,13 @@ void MainWindow::RunCommand(int command) {
         case cmd::Export:
             ExportDocument(session_);
             break;
+        case cmd::WriteCueToMp3:
+            WriteCueToMp3(session_);
+            break;
         case cmd::FreeDbSearch:
         case cmd::FreeDbFetch:
         case cmd::Mp3Scan:
         case cmd::FolderScan:
-        case cmd::WriteCueToMp3:
         case cmd::Settings:
         case cmd::About:
             NotAvailable();

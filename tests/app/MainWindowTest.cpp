@@ -457,7 +457,7 @@ TEST(MainWindow, CommandsOfLaterDialogsSayPlainlyTheyAreNotThereYet) {
     Editor editor;
     ASSERT_TRUE(editor.Start());
     for (int command : {cmd::FreeDbSearch, cmd::FreeDbFetch, cmd::Mp3Scan, cmd::FolderScan,
-                        cmd::WriteCueToMp3, cmd::Settings, cmd::About}) {
+                        cmd::Settings, cmd::About}) {
         ModalScript script;
         script.Answer(QMessageBox::Ok);
         Action(editor, command)->trigger();
@@ -480,6 +480,19 @@ TEST(MainWindow, ExportWritesTheChosenFormat) {
     EXPECT_EQ(script.unexpected, 0);
     EXPECT_EQ(tracklore::test::ReadFileBytes(target).rfind("<?xml", 0), 0u);
     EXPECT_FALSE(editor.doc().modified);
+}
+
+TEST(MainWindow, CueSheetGoesIntoTheChosenMp3File) {
+    Editor editor;
+    ASSERT_TRUE(editor.Start(editor.WriteCue("a.cue", 2, 400)));
+    std::string mp3 = editor.dir().Write("album.mp3", tracklore::test::mp3::CbrStream(64 * 1024));
+    ModalScript script;
+    script.Then([&](QWidget* modal) { ChooseFile(modal, mp3); });
+    script.Answer(QMessageBox::Ok);  // the report of the written tag
+    Action(editor, cmd::WriteCueToMp3)->trigger();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(script.unexpected, 0);
+    EXPECT_EQ(tracklore::test::ReadFileBytes(mp3).rfind("ID3", 0), 0u);
 }
 
 class UrlCatcher : public QObject {
