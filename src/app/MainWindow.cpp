@@ -774,11 +774,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         LayOut();
     } else if (event->type() == QEvent::KeyPress) {
+        // A key goes first to the window's focus widget (or to the window itself when none
+        // has the focus); that first delivery is the one the key tables see.
         auto* widget = qobject_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        bool target = widget && (widget == focus || (!focus && widget == this));
-        if (target && widget->window() == this && !QApplication::activePopupWidget() &&
-            !QApplication::activeModalWidget()) {
+        QWidget* focus = focusWidget();
+        bool target = widget && widget == (focus ? focus : this);
+        if (target && !QApplication::activePopupWidget() && !QApplication::activeModalWidget()) {
             if (RouteKey(static_cast<QKeyEvent*>(event), widget == list_)) {
                 return true;
             }
