@@ -10,6 +10,7 @@
 #include "model/Text.h"
 #include "model/Time.h"
 #include "resources/Strings.h"
+#include "settings/SettingsFile.h"
 
 namespace tracklore::cli {
 
@@ -63,8 +64,37 @@ std::optional<std::string> Arguments::Value(const std::string& option) const {
     return it->second;
 }
 
+namespace {
+// The editor's settings file, for the URL setting: the editor lives beside the command-line
+// program when installed, and in the app folder below it in a build tree.
+std::string EditorSettingsFile() {
+    const std::string self = RunningExecutablePath();
+    if (self.empty()) {
+        return {};
+    }
+    const std::string folder = DirPart(self);
+    for (const std::string& editorFolder : {folder, folder + "app/"}) {
+        std::error_code ec;
+        if (std::filesystem::exists(editorFolder + "tracklore", ec)) {
+            std::string path = SettingsFilePathFor("tracklore", editorFolder);
+            if (std::filesystem::exists(path, ec)) {
+                return path;
+            }
+        }
+    }
+    return {};
+}
+}  // namespace
+
 CliApp::CliApp() {
     ApplyDefaultSettings(settings);
+    // Only the FreeDB address comes from the editor's settings; everything else a command
+    // needs is given on its command line.
+    if (std::string path = EditorSettingsFile(); !path.empty()) {
+        Settings stored = settings;
+        ReadSettings(stored, path, false);
+        settings.URL = stored.URL;
+    }
     ui.output = &out;
 }
 
