@@ -20,11 +20,16 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "app/AboutBox.h"
 #include "app/Commands.h"
 #include "app/DocumentCommands.h"
+#include "app/EditorApp.h"
+#include "app/FetchDialog.h"
 #include "app/Icons.h"
 #include "app/KeyTables.h"
 #include "app/QtText.h"
+#include "app/SearchDialog.h"
+#include "app/SettingsDialog.h"
 #include "app/TrackDialog.h"
 #include "export/Export.h"
 #include "formats/Document.h"
@@ -53,6 +58,7 @@ constexpr int MenuExport = 4003;
 constexpr int MenuEdit = 4004;
 constexpr int MenuHelp = 4005;
 constexpr int MsgNotAvailable = 6400;
+constexpr int ReadmeName = 1110;
 
 // Control numbers, carried as the dynamic property "controlId".
 constexpr int IdToolBar = 108;
@@ -634,13 +640,27 @@ void MainWindow::RunCommand(int command) {
         case cmd::WriteCueToMp3:
             WriteCueToMp3(session_);
             break;
-        case cmd::FreeDbSearch:
-        case cmd::FreeDbFetch:
         case cmd::Mp3Scan:
         case cmd::FolderScan:
-        case cmd::Settings:
-        case cmd::About:
             NotAvailable();
+            break;
+        case cmd::FreeDbSearch: {
+            SearchDialog dialog(session_, fonts_, this);
+            dialog.exec();
+            break;
+        }
+        case cmd::FreeDbFetch: {
+            FetchDialog dialog(session_, fonts_, this);
+            dialog.exec();
+            break;
+        }
+        case cmd::Settings: {
+            SettingsDialog dialog(session_, store_, fonts_, this);
+            dialog.exec();
+            break;
+        }
+        case cmd::About:
+            ShowAboutBox();
             break;
         case cmd::Exit:
             close();
@@ -694,6 +714,13 @@ void MainWindow::ShowTrackProperties() {
         dialog.exec();
     }
     list_->setFocus();
+}
+
+void MainWindow::ShowAboutBox() {
+    // The program has no web site of its own: the link leads to its user guide.
+    QUrl guide = readmePath_.empty() ? QUrl() : QUrl::fromLocalFile(FromPath(readmePath_));
+    AboutBox box(fonts_, Text(ReadmeName), guide, this);
+    box.exec();
 }
 
 void MainWindow::NotAvailable() {

@@ -143,6 +143,7 @@ class MainWindow : public QMainWindow {
     void AlbumFieldEdited(QLineEdit* edit);
     void GenreEdited();
     void NotAvailable();
+    void ShowAboutBox();
     void OpenReadme();
     void FitOuterSize();
 

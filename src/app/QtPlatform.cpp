@@ -105,6 +105,22 @@ QString QtFilterText(const FileFilter& filter) {
            QStringLiteral(")");
 }
 
+int FilterPosition(const QStringList& filters, const QString& chosen) {
+    if (qsizetype exact = filters.indexOf(chosen); exact >= 0) {
+        return static_cast<int>(exact);
+    }
+    // With the patterns hidden, Qt may answer the filter as the dialog shows it: without its
+    // last parenthesised pattern list.
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters[i];
+        const qsizetype open = filter.lastIndexOf(QStringLiteral(" ("));
+        if (open >= 0 && filter.endsWith(')') && filter.left(open).simplified() == chosen) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 QtPlatform::QtPlatform() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto update = [this, clipboard] {
@@ -220,8 +236,8 @@ std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogReques
         }
         FileDialogResult result;
         result.path = ToPath(dialog.selectedFiles().front());
-        qsizetype index = filters.indexOf(dialog.selectedNameFilter());
-        result.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : request.filterIndex;
+        int index = FilterPosition(filters, dialog.selectedNameFilter());
+        result.filterIndex = index >= 0 ? index + 1 : request.filterIndex;
         return result;
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 #include "platform/Platform.h"
 
@@ -51,5 +52,8 @@ class QtPlatform : public QObject, public Platform {
 // Qt's filter text of a file dialog filter: "description (pattern pattern)"; "*.*" means
 // every file.
 QString QtFilterText(const FileFilter& filter);
+// The 0-based place of the filter a file dialog answers as chosen, whether it answers the
+// filter's full text or the text it shows with the patterns hidden; -1 when none matches.
+int FilterPosition(const QStringList& filters, const QString& chosen);
 
 }  // namespace tracklore::app

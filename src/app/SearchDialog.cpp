@@ -1,0 +1,224 @@
+#include "app/SearchDialog.h"
+
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QThread>
+#include <memory>
+
+#include "app/QtText.h"
+#include "app/TransferDialog.h"
+#include "model/Text.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int Caption = 5900;
+constexpr int KeepOpenText = 5901;
+constexpr int LabelWords = 6710;
+constexpr int SearchText = 6711;
+constexpr int TipWords = 3013;
+constexpr int TipSearch = 3014;
+constexpr int TipList = 3015;
+constexpr int TipKeepOpen = 3016;
+
+constexpr int WordsLimit = 200;
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+}  // namespace
+
+SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
+                           SearchOptions searchOptions, TransferOptions transferOptions)
+    : QDialog(parent),
+      session_(session),
+      fonts_(fonts),
+      searchOptions_(std::move(searchOptions)),
+      transferOptions_(std::move(transferOptions)) {
+    searchOptions_.cancel = &cancel_;
+    setWindowTitle(Text(Caption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+
+    auto* wordsLabel = new QLabel(Text(LabelWords), this);
+    place(wordsLabel, 7, 9, 40, 8);
+    words_ = new QLineEdit(this);
+    SetControlId(words_, 101);
+    words_->setMaxLength(WordsLimit);
+    words_->setValidator(new Cp1252Validator(words_));
+    words_->setToolTip(Text(TipWords));
+    place(words_, 48, 7, 150, 12);
+
+    search_ = new QPushButton(Text(SearchText), this);
+    SetControlId(search_, 102);
+    search_->setDefault(true);
+    search_->setToolTip(Text(TipSearch));
+    place(search_, 204, 6, 50, 14);
+    connect(search_, &QPushButton::clicked, this, &SearchDialog::Search);
+
+    list_ = new QListWidget(this);
+    SetControlId(list_, 103);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setUniformItemSizes(true);
+    list_->setToolTip(Text(TipList));
+    list_->installEventFilter(this);
+    place(list_, 7, 25, 247, 118);
+    connect(list_, &QListWidget::itemSelectionChanged, this, &SearchDialog::SelectionChanged);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &SearchDialog::LoadResult);
+
+    status_ = new QLabel(this);
+    SetControlId(status_, 104);
+    status_->setTextFormat(Qt::PlainText);
+    place(status_, 7, 147, 247, 8);
+
+    keep_ = new QCheckBox(Text(KeepOpenText), this);
+    SetControlId(keep_, 105);
+    keep_->setChecked(session.settings.SearchKeep != 0);
+    keep_->setToolTip(Text(TipKeepOpen));
+    place(keep_, 7, 160, 150, 10);
+
+    wordsLabel->setBuddy(words_);
+    setTabOrder(words_, search_);
+    setTabOrder(search_, list_);
+    setTabOrder(list_, keep_);
+
+    ShowMessageLine(str::SearchIdle);
+    setFixedSize(DialogSize(units, 261, 177));
+    words_->setFocus();
+}
+
+void SearchDialog::ShowMessageLine(int stringId) {
+    list_->clear();
+    list_->addItem(Text(stringId));
+    list_->setEnabled(false);
+}
+
+void SearchDialog::ShowResults() {
+    if (!results_.ListEnabled()) {
+        ShowMessageLine(results_.messageLine);
+        return;
+    }
+    list_->clear();
+    for (std::size_t i = 0; i < results_.entries.size(); ++i) {
+        auto* item = new QListWidgetItem(FromCp1252(results_.entries[i].title));
+        item->setData(Qt::UserRole, static_cast<int>(i));
+        list_->addItem(item);
+    }
+    list_->setEnabled(true);
+}
+
+void SearchDialog::Search() {
+    const std::string words = ToCp1252(words_->text());
+    if (searching_ || Trim(words).empty()) {
+        return;
+    }
+    searching_ = true;
+    cancel_ = false;
+    words_->setEnabled(false);
+    search_->setEnabled(false);
+    results_ = {};
+    ShowMessageLine(str::SearchRunning);
+    status_->clear();
+
+    // The page is fetched and read on a worker while the dialog keeps painting; its messages
+    // come to this thread through the platform.
+    SearchResults found;
+    QEventLoop wait;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { found = RunSearch(session_, words, searchOptions_); }));
+    connect(worker.get(), &QThread::finished, &wait, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    wait.exec();
+    worker->wait();
+
+    results_ = std::move(found);
+    searching_ = false;
+    ShowResults();
+    words_->setEnabled(true);
+    search_->setEnabled(true);
+    words_->setFocus();
+    if (closePending_) {
+        closePending_ = false;
+        QDialog::reject();
+    }
+}
+
+void SearchDialog::SelectionChanged() {
+    QListWidgetItem* item = list_->currentItem();
+    if (!item || !item->isSelected() || !item->data(Qt::UserRole).isValid()) {
+        return;
+    }
+    status_->setText(FromCp1252(
+        SearchStatusText(results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()))));
+}
+
+void SearchDialog::LoadResult(QListWidgetItem* item) {
+    if (searching_ || !item || !item->data(Qt::UserRole).isValid()) {
+        return;
+    }
+    std::optional<FetchRequest> request =
+        SearchEntryRequest(results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()));
+    if (!request) {
+        return;
+    }
+    flags_.Clear();
+    if (!RunTransfer(session_, fonts_, this, *request, flags_, transferOptions_)) {
+        return;
+    }
+    if (keep_->isChecked()) {
+        session_.settings.SearchKeep = 1;
+    } else {
+        session_.settings.SearchKeep = 0;
+        QDialog::accept();
+    }
+}
+
+void SearchDialog::reject() {
+    if (searching_) {
+        cancel_ = true;
+        closePending_ = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void SearchDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();  // the dialog closes only through its close box
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on a result loads it, as a double-click does (not a new search).
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && list_->currentItem() &&
+            list_->currentItem()->isSelected()) {
+            LoadResult(list_->currentItem());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SearchDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CenterDialog(this);
+    }
+}
+
+}  // namespace tracklore::app

@@ -1,0 +1,186 @@
+#include "app/SettingsDialog.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/EditorApp.h"
+#include "app/QtText.h"
+#include "freedb/Fetch.h"
+#include "resources/Strings.h"
+#include "settings/SettingsFile.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int Caption = 5700;
+constexpr int GroupFreeDb = 5701;
+constexpr int LabelUrl = 5702;
+constexpr int LabelMarkers = 5703;
+constexpr int StandardText = 5704;
+constexpr int GroupScan = 5705;
+constexpr int LabelPriority = 5706;
+constexpr int GroupFormats = 5707;
+constexpr int MshText = 5708;
+constexpr int OkText = 5709;
+constexpr int CancelText = 5710;
+constexpr int TipUrl = 3005;
+constexpr int TipStandard = 3006;
+constexpr int TipPriority = 3007;
+constexpr int TipMsh = 3008;
+constexpr int TipOk = 3009;
+constexpr int TipCancel = 3010;
+constexpr int UrlWithoutMarkers = 1078;
+
+constexpr int PriorityLowest = -2;
+constexpr int PriorityHighest = 2;
+constexpr int PriorityNameFirst = 1073;  // "sehr niedrig" for -2, up to "sehr hoch" for 2
+constexpr int PriorityNormal = 1075;
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+}  // namespace
+
+int PriorityNameId(int priority) {
+    if (priority < PriorityLowest || priority > PriorityHighest) {
+        return PriorityNormal;
+    }
+    return PriorityNameFirst + priority - PriorityLowest;
+}
+
+SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiFonts& fonts,
+                               QWidget* parent)
+    : QDialog(parent), session_(session), store_(store) {
+    const Settings& settings = session.settings;
+    setWindowTitle(Text(Caption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+    auto group = [&](int id, int textId, int x, int y, int w, int h) {
+        auto* box = new QGroupBox(Text(textId), this);
+        SetControlId(box, id);
+        box->setFont(fonts.bold);
+        place(box, x, y, w, h);
+        return box;
+    };
+    auto label = [&](int textId, int x, int y, int w, int h) {
+        auto* text = new QLabel(WithPlainLineBreaks(Text(textId)), this);
+        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        place(text, x, y, w, h);
+        return text;
+    };
+
+    group(101, GroupFreeDb, 7, 5, 229, 50);
+    QLabel* urlLabel = label(LabelUrl, 13, 17, 45, 10);
+    url_ = new QLineEdit(FromCp1252(settings.URL), this);
+    SetControlId(url_, 102);
+    url_->setMaxLength(static_cast<int>(MaxSettingsValueLength));
+    url_->setValidator(new Cp1252Validator(url_));
+    url_->setToolTip(Text(TipUrl));
+    url_->setCursorPosition(0);
+    place(url_, 63, 16, 165, 12);
+    label(LabelMarkers, 63, 32, 99, 17);
+    standard_ = new QPushButton(Text(StandardText), this);
+    SetControlId(standard_, 106);
+    standard_->setAutoDefault(false);
+    standard_->setToolTip(Text(TipStandard));
+    place(standard_, 168, 33, 62, 15);
+    connect(standard_, &QPushButton::clicked, this,
+            [this] { url_->setText(Text(str::FetchDefaultUrl)); });
+
+    group(103, GroupScan, 7, 59, 229, 33);
+    QLabel* priorityLabel = label(LabelPriority, 14, 74, 73, 10);
+    priority_ = new QSlider(Qt::Horizontal, this);
+    SetControlId(priority_, 104);
+    priority_->setRange(PriorityLowest, PriorityHighest);
+    priority_->setTickPosition(QSlider::TicksBelow);
+    priority_->setTickInterval(1);
+    priority_->setSingleStep(1);
+    priority_->setPageStep(1);
+    // A stored value outside the range stands at the nearest end; its name stays "normal"
+    // until the bar is moved.
+    priority_->setValue(settings.Priority);
+    priority_->setToolTip(Text(TipPriority));
+    place(priority_, 87, 68, 69, 19);
+    priorityName_ = new QLabel(Text(PriorityNameId(settings.Priority)), this);
+    SetControlId(priorityName_, 105);
+    place(priorityName_, 164, 74, 66, 10);
+    connect(priority_, &QSlider::valueChanged, this,
+            [this](int position) { priorityName_->setText(Text(PriorityNameId(position))); });
+
+    group(107, GroupFormats, 7, 97, 229, 29);
+    msh_ = new QCheckBox(Text(MshText), this);
+    SetControlId(msh_, 108);
+    msh_->setChecked(settings.MSH == 1);
+    msh_->setToolTip(Text(TipMsh));
+    place(msh_, 13, 109, 216, 11);
+
+    ok_ = new QPushButton(Text(OkText), this);
+    SetControlId(ok_, 1);
+    ok_->setDefault(true);
+    ok_->setToolTip(Text(TipOk));
+    place(ok_, 69, 132, 50, 15);
+    cancel_ = new QPushButton(Text(CancelText), this);
+    SetControlId(cancel_, 2);
+    cancel_->setAutoDefault(false);
+    cancel_->setToolTip(Text(TipCancel));
+    place(cancel_, 123, 132, 50, 15);
+    connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
+
+    urlLabel->setBuddy(url_);
+    priorityLabel->setBuddy(priority_);
+    setTabOrder(url_, standard_);
+    setTabOrder(standard_, priority_);
+    setTabOrder(priority_, msh_);
+    setTabOrder(msh_, ok_);
+    setTabOrder(ok_, cancel_);
+
+    setFixedSize(DialogSize(units, 243, 151));
+    url_->setFocus();
+}
+
+void SettingsDialog::accept() {
+    const std::string url = ToCp1252(url_->text());
+    if (url.find("%x") == std::string::npos || url.find("%y") == std::string::npos) {
+        // The text names the markers itself: shown as it stands, not as a format.
+        Message message;
+        message.textId = UrlWithoutMarkers;
+        message.captionId = str::ErrorCaption;
+        message.text = std::string(String(UrlWithoutMarkers));
+        message.caption = std::string(String(str::ErrorCaption));
+        message.buttons = MsgButtons::Ok;
+        message.icon = MsgIcon::Warning;
+        session_.ui.ShowMessage(message);
+        url_->setFocus();
+        return;
+    }
+    Settings& settings = session_.settings;
+    settings.URL = url;
+    settings.Priority = priority_->value();
+    settings.MSH = msh_->isChecked() ? 1 : 0;
+    if (store_) {
+        store_->Write(false);
+    }
+    // The time format may have changed: the rows show their times anew.
+    session_.ui.RefreshTrackTexts();
+    QDialog::accept();
+}
+
+void SettingsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CenterDialog(this);
+    }
+}
+
+}  // namespace tracklore::app

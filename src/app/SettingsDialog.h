@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+
+#include "app/UiMetrics.h"
+#include "platform/Session.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+namespace tracklore::app {
+
+class SettingsStore;
+
+// The string number of a scan priority's name; a value outside -2..2 is "normal".
+int PriorityNameId(int priority);
+
+// "Einstellungen": the three settings every running copy shares (the FreeDB address, the
+// priority of the MP3 scan, the time format). OK checks that the address holds both
+// markers, stores the values and writes them to the settings file at once, where the other
+// running copies pick them up; Abbruch, Escape and the close box change nothing.
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // store: the settings file (none: the values stay in memory).
+    SettingsDialog(Session& session, SettingsStore* store, const UiFonts& fonts, QWidget* parent);
+
+    QLineEdit* UrlEdit() const { return url_; }
+    QPushButton* StandardButton() const { return standard_; }
+    QSlider* PriorityBar() const { return priority_; }
+    QLabel* PriorityLabel() const { return priorityName_; }
+    QCheckBox* MshBox() const { return msh_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    void accept() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    Session& session_;
+    SettingsStore* store_;
+    QLineEdit* url_ = nullptr;
+    QPushButton* standard_ = nullptr;
+    QSlider* priority_ = nullptr;
+    QLabel* priorityName_ = nullptr;
+    QCheckBox* msh_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    bool centred_ = false;
+};
+
+}  // namespace tracklore::app

@@ -1,0 +1,121 @@
+#include "app/TransferDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+
+#include "app/Pictures.h"
+#include "app/QtText.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int Caption = 5600;
+constexpr int LabelIdentification = 5601;
+constexpr int LabelAccess = 5602;
+constexpr int LabelStatus = 5603;
+constexpr int StatusConnecting = 5604;
+constexpr int CancelText = 5605;
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+}  // namespace
+
+TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const FetchRequest& request,
+                               TransferFlags& flags, TransferOptions options, QWidget* owner)
+    : QDialog(owner),
+      session_(session),
+      request_(request),
+      flags_(flags),
+      options_(std::move(options)) {
+    setWindowTitle(Text(Caption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+
+    auto* picture = new QLabel(this);
+    const QPixmap image = TransferPicture();
+    picture->setPixmap(image);
+    const QRect pictureSpot = DialogRect(units, 7, 7, 0, 0);
+    picture->setGeometry(pictureSpot.x(), pictureSpot.y(), image.width(), image.height());
+
+    auto* identification = new QLabel(Text(LabelIdentification), this);
+    place(identification, 45, 9, 115, 8);
+    auto* access = new QLabel(Text(LabelAccess), this);
+    place(access, 45, 21, 115, 8);
+    auto* statusLabel = new QLabel(Text(LabelStatus), this);
+    place(statusLabel, 7, 39, 30, 8);
+    status_ = new QLabel(Text(StatusConnecting), this);
+    SetControlId(status_, 101);
+    status_->setTextFormat(Qt::PlainText);
+    place(status_, 37, 39, 126, 8);
+
+    cancel_ = new QPushButton(Text(CancelText), this);
+    SetControlId(cancel_, 2);
+    cancel_->setDefault(true);
+    place(cancel_, 60, 52, 50, 14);
+    connect(cancel_, &QPushButton::clicked, this, &TransferDialog::reject);
+
+    setFixedSize(DialogSize(units, 170, 73));
+}
+
+TransferDialog::~TransferDialog() {
+    // The dialog ends only when its worker has ended; a dialog that goes without having
+    // been shown never started one. Should a worker still run, it is told to stop and
+    // waited for, as it refers to this dialog.
+    if (worker_ && worker_->isRunning()) {
+        flags_.cancelled = true;
+        worker_->wait();
+    }
+}
+
+bool TransferDialog::WorkerRunning() const {
+    return worker_ && worker_->isRunning();
+}
+
+void TransferDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        CenterDialog(this);
+        StartWorker();
+    }
+}
+
+void TransferDialog::StartWorker() {
+    TransferStatus status = [this](int stringId) {
+        QMetaObject::invokeMethod(
+            this, [this, stringId] { status_->setText(Text(stringId)); }, Qt::QueuedConnection);
+    };
+    worker_.reset(QThread::create([this, status = std::move(status)] {
+        RunTransferWorker(session_, request_, flags_, status, options_);
+    }));
+    // Queued behind every status text and call the worker handed over.
+    connect(worker_.get(), &QThread::finished, this, &TransferDialog::WorkerEnded,
+            Qt::QueuedConnection);
+    worker_->start();
+}
+
+void TransferDialog::WorkerEnded() {
+    worker_->wait();
+    QDialog::done(flags_.loaded ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void TransferDialog::reject() {
+    flags_.cancelled = true;
+}
+
+bool RunTransfer(Session& session, const UiFonts& fonts, QWidget* owner,
+                 const FetchRequest& request, TransferFlags& flags,
+                 const TransferOptions& options) {
+    TransferDialog dialog(session, fonts, request, flags, options, owner);
+    dialog.exec();
+    return flags.loaded;
+}
+
+}  // namespace tracklore::app
