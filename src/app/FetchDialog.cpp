@@ -58,7 +58,12 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
         category_->addItem(FromCp1252(categories[i]), static_cast<int>(i));
     }
     category_->model()->sort(0);
-    category_->setEditText(Text(str::FetchDefaultCategory));
+    const QString preset = Text(str::FetchDefaultCategory);
+    if (int index = category_->findText(preset); index >= 0) {
+        category_->setCurrentIndex(index);
+    } else {
+        category_->setEditText(preset);
+    }
     category_->setToolTip(Text(TipCategory));
     category_->lineEdit()->setToolTip(Text(TipCategory));
     place(category_, 52, 7, 82, 13);

@@ -111,6 +111,7 @@ TEST(FetchDialog, OpensWithSortedCategoriesMiscAndFocusInTheDiscId) {
     EXPECT_EQ(box->itemData(box->findText("misc")).toInt(), 6);
     EXPECT_EQ(box->itemData(box->findText("soundtrack")).toInt(), 10);
     EXPECT_EQ(box->currentText(), "misc");
+    EXPECT_EQ(box->currentIndex(), box->findText("misc"));
 
     EXPECT_EQ(dialog.DiscIdEdit()->property("controlId").toInt(), 102);
     EXPECT_EQ(dialog.DiscIdEdit()->maxLength(), 8);
@@ -318,16 +319,19 @@ TEST(TransferDialog, StartsWithTheConnectTextAndOnlyItsWorkerEndsIt) {
     f.server.Serve("/gnudb/rock/7a0b1c2d", HttpReply::Slow(Record, 40));
     flags.Clear();
     MessageBoxWatch boxes;
+    bool stayed = false;
     Watcher closer([&] {
         auto* transfer = qobject_cast<TransferDialog*>(QApplication::activeModalWidget());
         if (!transfer || !transfer->WorkerRunning()) {
             return false;
         }
         transfer->close();  // the close box
+        stayed = transfer->isVisible();
         return true;
     });
     EXPECT_FALSE(RunTransfer(f.session(), f.fonts(), &f.editor.window(), request, flags));
     EXPECT_TRUE(closer.Done());
+    EXPECT_TRUE(stayed);
     EXPECT_TRUE(flags.cancelled);
     EXPECT_TRUE(boxes.seen.empty());
     EXPECT_EQ(f.editor.doc().trackCount, 3);
@@ -428,6 +432,15 @@ TEST(SearchDialog, ListsMatchingResultsShowsTheStatusAndLoadsByDoubleClick) {
     EXPECT_EQ(f.editor.doc().trackCount, 2);
     EXPECT_EQ(f.editor.window().AlbumTitleEdit()->text(), "Night Songs");
     EXPECT_EQ(ListLines(list).size(), 3);  // the results stay
+
+    // Enter on a selected result loads it as well (not a new search).
+    ResetTrackList(f.editor.doc());
+    list->setCurrentRow(1);
+    PressKey(list, Qt::Key_Return);
+    ASSERT_EQ(f.server.Requests().size(), 3u);
+    EXPECT_EQ(f.server.Requests()[2], "/gnudb/jazz/1234abcd");
+    EXPECT_EQ(f.editor.doc().trackCount, 2);
+    EXPECT_TRUE(dialog.isVisible());
 
     // Unticked: the next load closes the dialog and stores 0.
     ResetTrackList(f.editor.doc());
