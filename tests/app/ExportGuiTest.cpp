@@ -65,5 +65,23 @@ TEST(ExportCommand, EachFilterWritesItsFormatAndIsOfferedNextTime) {
     EXPECT_EQ(lines, 4);
 }
 
+// Save As shares the dialog: the XMCD filter chosen there writes an XMCD record.
+TEST(SaveAsCommand, TheChosenFilterDecidesTheFormat) {
+    Editor editor;
+    ASSERT_TRUE(editor.Start(editor.WriteCue("album.cue", 2, 400)));
+    const std::string base = editor.dir().file("kopie");
+    ModalScript script;
+    script.Then([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectNameFilter(dialog->nameFilters()[1]);
+        ChooseFile(modal, base);
+    });
+    editor.window().CommandAction(cmd::SaveAs)->trigger();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(ReadFileBytes(base + ".xmcd").rfind("# xmcd", 0), 0u);
+    EXPECT_EQ(editor.app().GetSettings().LastSaveFilter, 2);
+}
+
 }  // namespace
 }  // namespace tracklore::app::test
