@@ -67,7 +67,9 @@ IniFile::IniFile(std::string_view text) {
         std::size_t lf = text.find('\n', pos);
         std::string_view line =
             text.substr(pos, lf == std::string_view::npos ? std::string_view::npos : lf - pos);
-        if (!line.empty() && line.back() == '\r') {
+        // Every CR before the LF belongs to the line end: a line kept with a stray CR would
+        // read differently once it is written back with the file's line end.
+        while (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         lines_.emplace_back(line);

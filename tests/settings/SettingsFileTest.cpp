@@ -51,6 +51,16 @@ TEST(IniFile, ValuesAreOneLineAndFileWithoutFinalLineEndGrowsCleanly) {
 
 // ---- Settings file --------------------------------------------------------------------
 
+// Stray CRs before a line end are part of the line end, so the file reads the same once it
+// is written back (found by fuzzing: "[State\r\r\n" became a second State section).
+TEST(IniFile, StrayCarriageReturnsReadTheSameAfterWriting) {
+    IniFile ini("[Other]\n[State\r\r\n[State]\r\nLastDir=a\r\r\n");
+    ini.Set("State", "LastDir", "/b/");
+    EXPECT_EQ(ini.Get("State", "LastDir"), std::optional<std::string>("/b/"));
+    IniFile again(ini.Text());
+    EXPECT_EQ(again.Get("State", "LastDir"), std::optional<std::string>("/b/"));
+}
+
 TEST(SettingsFile, FirstStartUsesDefaultsAndExitWritesTwelveKeysInOrder) {
     TempDir dir;
     std::string path = dir.file("tracklore.ini");
