@@ -25,8 +25,10 @@
 #include "app/DocumentCommands.h"
 #include "app/EditorApp.h"
 #include "app/FetchDialog.h"
+#include "app/FolderScanDialog.h"
 #include "app/Icons.h"
 #include "app/KeyTables.h"
+#include "app/Mp3ScanDialog.h"
 #include "app/QtText.h"
 #include "app/SearchDialog.h"
 #include "app/SettingsDialog.h"
@@ -57,7 +59,6 @@ constexpr int MenuImport = 4002;
 constexpr int MenuExport = 4003;
 constexpr int MenuEdit = 4004;
 constexpr int MenuHelp = 4005;
-constexpr int MsgNotAvailable = 6400;
 constexpr int ReadmeName = 1110;
 
 // Control numbers, carried as the dynamic property "controlId".
@@ -641,8 +642,10 @@ void MainWindow::RunCommand(int command) {
             WriteCueToMp3(session_);
             break;
         case cmd::Mp3Scan:
+            ShowMp3ScanDialog(session_, fonts_, this);
+            break;
         case cmd::FolderScan:
-            NotAvailable();
+            ShowFolderScanDialog(session_, fonts_, this);
             break;
         case cmd::FreeDbSearch: {
             SearchDialog dialog(session_, fonts_, this);
@@ -721,10 +724,6 @@ void MainWindow::ShowAboutBox() {
     QUrl guide = readmePath_.empty() ? QUrl() : QUrl::fromLocalFile(FromPath(readmePath_));
     AboutBox box(fonts_, Text(ReadmeName), guide, this);
     box.exec();
-}
-
-void MainWindow::NotAvailable() {
-    ShowInfo(session_, MsgNotAvailable);
 }
 
 void MainWindow::OpenReadme() {

@@ -142,7 +142,6 @@ class MainWindow : public QMainWindow {
     void ShowContextMenu(const QPoint& position);
     void AlbumFieldEdited(QLineEdit* edit);
     void GenreEdited();
-    void NotAvailable();
     void ShowAboutBox();
     void OpenReadme();
     void FitOuterSize();

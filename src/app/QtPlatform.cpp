@@ -3,17 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QThread>
-#include <QTreeWidget>
-#include <QVBoxLayout>
 
+#include "app/FragmentDialog.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
 #include "app/UiMetrics.h"
@@ -22,13 +18,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int FragmentCaption = 5300;
-constexpr int FragmentYes = 5303;
-constexpr int FragmentNo = 5304;
-constexpr int FragmentColumnFirst = 1066;
-constexpr int TipFragmentList = 3027;
-constexpr int TipFragmentYes = 3028;
-constexpr int TipFragmentNo = 3029;
 
 QMessageBox::Icon IconOf(MsgIcon icon) {
     switch (icon) {
@@ -330,39 +319,11 @@ void QtPlatform::SelectTrack(int index) {
 MsgResult QtPlatform::ShowFragmentResults(const std::string& heading,
                                           const std::vector<FragmentRow>& rows) {
     return OnUiThread([&] {
-        QDialog dialog(ActiveOwner());
-        dialog.setWindowTitle(Text(FragmentCaption));
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* label = new QLabel(FromCp1252(heading), &dialog);
-        label->setTextFormat(Qt::PlainText);
-        layout->addWidget(label);
-        auto* list = new QTreeWidget(&dialog);
-        list->setRootIsDecorated(false);
-        list->setToolTip(Text(TipFragmentList));
-        list->setHeaderLabels({Text(FragmentColumnFirst), Text(FragmentColumnFirst + 1),
-                               Text(FragmentColumnFirst + 2), Text(FragmentColumnFirst + 3)});
-        for (const FragmentRow& row : rows) {
-            auto* item = new QTreeWidgetItem(list);
-            item->setText(0, FromCp1252(row.number));
-            item->setText(1, FromCp1252(row.artist));
-            item->setText(2, FromCp1252(row.title));
-            item->setText(3, FromCp1252(row.size));
-            item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-            item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        }
-        list->header()->resizeSections(QHeaderView::ResizeToContents);
-        layout->addWidget(list);
-        auto* buttons = new QDialogButtonBox(&dialog);
-        QPushButton* yes = buttons->addButton(Text(FragmentYes), QDialogButtonBox::AcceptRole);
-        QPushButton* no = buttons->addButton(Text(FragmentNo), QDialogButtonBox::RejectRole);
-        yes->setToolTip(Text(TipFragmentYes));
-        no->setToolTip(Text(TipFragmentNo));
-        yes->setDefault(true);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        layout->addWidget(buttons);
-        dialog.resize(480, 320);
-        return dialog.exec() == QDialog::Accepted ? MsgResult::Yes : MsgResult::No;
+        QWidget* owner = ActiveOwner();
+        const UiFonts fonts =
+            window_ ? window_->Fonts() : MakeUiFonts(owner ? owner->logicalDpiY() : 96.0);
+        FragmentDialog dialog(FromCp1252(heading), rows, fonts, owner);
+        return FragmentDialog::AnswerOf(dialog.exec());
     });
 }
 

@@ -453,21 +453,6 @@ TEST(MainWindow, DropWhileModifiedReplacesWithoutQuestionAndTwoFilesAreRefused) 
     EXPECT_FALSE(editor.window().AlbumTitleEdit()->acceptDrops());
 }
 
-TEST(MainWindow, CommandsOfLaterDialogsSayPlainlyTheyAreNotThereYet) {
-    Editor editor;
-    ASSERT_TRUE(editor.Start());
-    for (int command : {cmd::Mp3Scan, cmd::FolderScan}) {
-        ModalScript script;
-        script.Answer(QMessageBox::Ok);
-        Action(editor, command)->trigger();
-        ASSERT_EQ(script.seen.size(), 1u) << command;
-        EXPECT_EQ(script.seen[0].text,
-                  "Diese Funktion ist in dieser Version noch nicht verf\u00fcgbar.");
-        EXPECT_EQ(script.seen[0].title, "Tracklore");
-        EXPECT_EQ(script.seen[0].icon, QMessageBox::Information);
-    }
-}
-
 TEST(MainWindow, ExportWritesTheChosenFormat) {
     Editor editor;
     ASSERT_TRUE(editor.Start(editor.WriteCue("a.cue", 2, 400)));

@@ -1,0 +1,151 @@
+#include "app/FolderScanDialog.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/DroppedPaths.h"
+#include "app/QtText.h"
+#include "mp3/FolderScan.h"
+#include "resources/Strings.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int Caption = 5800;
+constexpr int BrowseText = 5801;
+constexpr int StartText = 5802;
+constexpr int CancelText = 5803;
+constexpr int FolderLabel = 6610;
+constexpr int MaskLabel = 6611;
+constexpr int TipFolder = 3053;
+constexpr int TipMask = 3054;
+constexpr int TipStart = 3055;
+constexpr int TipClose = 3012;
+constexpr int BrowseTitle = 1095;
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+}  // namespace
+
+FolderScanDialog::FolderScanDialog(Session& session, const UiFonts& fonts, QWidget* parent)
+    : QDialog(parent), session_(session) {
+    setWindowTitle(Text(Caption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setAcceptDrops(true);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+
+    auto* folderLabel = new QLabel(Text(FolderLabel), this);
+    place(folderLabel, 7, 9, 42, 8);
+    folder_ = new QLineEdit(this);
+    SetControlId(folder_, 101);
+    folder_->setToolTip(Text(TipFolder));
+    folder_->setAcceptDrops(false);  // a drop anywhere goes to the dialog
+    place(folder_, 50, 7, 162, 12);
+    folderLabel->setBuddy(folder_);
+    browse_ = new QPushButton(Text(BrowseText), this);
+    SetControlId(browse_, 102);
+    browse_->setToolTip(Text(TipFolder));
+    browse_->setAutoDefault(false);
+    place(browse_, 215, 7, 18, 12);
+
+    auto* maskLabel = new QLabel(Text(MaskLabel), this);
+    place(maskLabel, 7, 27, 42, 8);
+    mask_ = new QLineEdit(FromPath(session_.settings.LastFileMask), this);
+    SetControlId(mask_, 103);
+    mask_->setToolTip(Text(TipMask));
+    mask_->setAcceptDrops(false);
+    place(mask_, 50, 25, 70, 12);
+    maskLabel->setBuddy(mask_);
+
+    start_ = new QPushButton(Text(StartText), this);
+    SetControlId(start_, 1);
+    start_->setToolTip(Text(TipStart));
+    start_->setDefault(true);
+    place(start_, 129, 46, 50, 14);
+    cancel_ = new QPushButton(Text(CancelText), this);
+    SetControlId(cancel_, 2);
+    cancel_->setToolTip(Text(TipClose));
+    cancel_->setAutoDefault(false);
+    place(cancel_, 183, 46, 50, 14);
+
+    connect(browse_, &QPushButton::clicked, this, &FolderScanDialog::Browse);
+    connect(start_, &QPushButton::clicked, this, &FolderScanDialog::Start);
+    connect(cancel_, &QPushButton::clicked, this, &FolderScanDialog::reject);
+
+    setTabOrder(folder_, browse_);
+    setTabOrder(browse_, mask_);
+    setTabOrder(mask_, start_);
+    setTabOrder(start_, cancel_);
+
+    setFixedSize(DialogSize(units, 240, 67));
+    folder_->setFocus();
+}
+
+void FolderScanDialog::SetControlsEnabled(bool enabled) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{folder_, browse_, mask_, start_, cancel_}) {
+        control->setEnabled(enabled);
+    }
+}
+
+void FolderScanDialog::Browse() {
+    std::optional<std::string> folder =
+        session_.ui.BrowseForFolder(std::string(String(BrowseTitle)), ToPath(folder_->text()));
+    if (folder && !folder->empty()) {
+        folder_->setText(FromPath(*folder));
+    }
+}
+
+void FolderScanDialog::Start() {
+    SetControlsEnabled(false);
+    repaint();
+    const std::string folder = ToPath(folder_->text());
+    const std::string mask = ToPath(mask_->text());
+    if (RunFolderScan(session_, folder, mask)) {
+        accept();
+        return;
+    }
+    SetControlsEnabled(true);
+    folder_->setFocus();
+}
+
+void FolderScanDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CenterDialog(this);
+    }
+}
+
+void FolderScanDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedPaths(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void FolderScanDialog::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    if (std::optional<std::string> path = SingleDroppedPath(session_, paths)) {
+        folder_->setText(FromPath(*path));
+    }
+}
+
+void ShowFolderScanDialog(Session& session, const UiFonts& fonts, QWidget* owner) {
+    FolderScanDialog dialog(session, fonts, owner);
+    dialog.exec();
+}
+
+}  // namespace tracklore::app

@@ -1,0 +1,139 @@
+#include "app/FragmentDialog.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <algorithm>
+
+#include "app/QtText.h"
+
+namespace tracklore::app {
+
+namespace {
+constexpr int Caption = 5300;
+constexpr int ListLabel = 5302;
+constexpr int YesText = 5303;
+constexpr int NoText = 5304;
+constexpr int ColumnHeaderFirst = 1066;
+constexpr int TipList = 3027;
+constexpr int TipYes = 3028;
+constexpr int TipNo = 3029;
+constexpr int AnswerYes = static_cast<int>(MsgResult::Yes);
+constexpr int AnswerNo = static_cast<int>(MsgResult::No);
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+
+bool RightAligned(int column) {
+    return column == 0 || column == 3;
+}
+}  // namespace
+
+FragmentDialog::FragmentDialog(const QString& heading, const std::vector<FragmentRow>& rows,
+                               const UiFonts& fonts, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(Text(Caption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+
+    heading_ = new QLabel(heading, this);
+    SetControlId(heading_, 101);
+    heading_->setTextFormat(Qt::PlainText);
+    heading_->setGeometry(DialogRect(units, 7, 7, 236, 8));
+    auto* label = new QLabel(Text(ListLabel), this);
+    SetControlId(label, 102);
+    label->setFont(fonts.bold);
+    label->setGeometry(DialogRect(units, 7, 20, 120, 8));
+
+    // The list is placed in pixels; the labels above it stand in dialog units, so it moves
+    // down when they would reach it.
+    const int listY = std::max(FragmentListY, label->geometry().bottom() + 4);
+    list_ = new QTableWidget(static_cast<int>(rows.size()), 4, this);
+    list_->setGeometry(FragmentListX, listY, FragmentListWidth, FragmentListHeight);
+    list_->setToolTip(Text(TipList));
+    list_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setShowGrid(true);
+    list_->setWordWrap(false);
+    list_->setTabKeyNavigation(false);
+    list_->setCornerButtonEnabled(false);
+    list_->setSortingEnabled(false);
+    list_->verticalHeader()->hide();
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setDefaultSectionSize(QFontMetrics(fonts.normal).height() + 4);
+    QHeaderView* header = list_->horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(8);
+    for (int column = 0; column < 4; ++column) {
+        auto* item = new QTableWidgetItem(Text(ColumnHeaderFirst + column));
+        item->setTextAlignment((RightAligned(column) ? Qt::AlignRight : Qt::AlignLeft) |
+                               Qt::AlignVCenter);
+        list_->setHorizontalHeaderItem(column, item);
+        list_->setColumnWidth(column, FragmentColumnWidths[column]);
+    }
+    label->setBuddy(list_);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FragmentRow& row = rows[i];
+        const QString texts[4] = {FromCp1252(row.number), FromCp1252(row.artist),
+                                  FromCp1252(row.title), FromCp1252(row.size)};
+        for (int column = 0; column < 4; ++column) {
+            auto* item = new QTableWidgetItem(texts[column]);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            item->setTextAlignment((RightAligned(column) ? Qt::AlignRight : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
+            item->setToolTip(Text(TipList));
+            list_->setItem(static_cast<int>(i), column, item);
+        }
+    }
+
+    // The buttons sit below the list, at its right edge.
+    const QSize button = DialogSize(units, 50, 14);
+    const int gap = DialogSize(units, 4, 6).width();
+    const int buttonY = list_->geometry().bottom() + 1 + DialogSize(units, 0, 6).height();
+    const int right = FragmentListX + FragmentListWidth;
+    no_ = new QPushButton(Text(NoText), this);
+    SetControlId(no_, AnswerNo);
+    no_->setToolTip(Text(TipNo));
+    no_->setAutoDefault(false);
+    no_->setGeometry(right - button.width(), buttonY, button.width(), button.height());
+    yes_ = new QPushButton(Text(YesText), this);
+    SetControlId(yes_, AnswerYes);
+    yes_->setToolTip(Text(TipYes));
+    yes_->setDefault(true);
+    yes_->setGeometry(right - 2 * button.width() - gap, buttonY, button.width(), button.height());
+    connect(yes_, &QPushButton::clicked, this, [this] { done(AnswerYes); });
+    connect(no_, &QPushButton::clicked, this, [this] { done(AnswerNo); });
+
+    setTabOrder(yes_, no_);
+    setTabOrder(no_, list_);
+    setFixedSize(right + FragmentListX,
+                 buttonY + button.height() + DialogSize(units, 0, 7).height());
+    yes_->setFocus();
+}
+
+MsgResult FragmentDialog::AnswerOf(int result) {
+    return result == AnswerYes ? MsgResult::Yes : MsgResult::No;
+}
+
+void FragmentDialog::reject() {
+    done(AnswerNo);
+}
+
+void FragmentDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CenterDialog(this);
+        yes_->setFocus();
+    }
+}
+
+}  // namespace tracklore::app

@@ -1,0 +1,353 @@
+#include "app/Mp3ScanDialog.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cerrno>
+
+#include "app/DroppedPaths.h"
+#include "app/QtText.h"
+#include "model/Text.h"
+#include "resources/Strings.h"
+
+namespace tracklore::app {
+
+namespace {
+// Options dialog
+constexpr int OptionsCaption = 5100;
+constexpr int MethodCaption = 5101;
+constexpr int BrowseText = 5102;
+constexpr int StartText = 5103;
+constexpr int CancelText = 5104;
+constexpr int PathLabel = 6600;
+constexpr int CueTagLabel = 6601;
+constexpr int Id3v1Label = 6602;
+constexpr int ArchiveLabel = 6603;
+constexpr int TipPath = 3021;
+constexpr int TipCueTag = 3022;
+constexpr int TipId3v1 = 3023;
+constexpr int TipArchives = 3024;
+constexpr int TipStart = 3025;
+constexpr int TipClose = 3012;
+constexpr int ChooserTitle = 1049;
+constexpr int ChooserFilters = 1050;
+
+// Progress dialog
+constexpr int ProgressCaption = 5200;
+constexpr int ProgressGroup = 5201;
+constexpr int ProgressCancel = 5202;
+constexpr int PercentText = 6604;
+constexpr int FileLabelText = 6605;
+constexpr int MethodLabelText = 6606;
+constexpr int TipCancelScan = 3026;
+
+void SetControlId(QObject* object, int id) {
+    object->setProperty("controlId", id);
+}
+
+}  // namespace
+
+// ---- Worker priority ------------------------------------------------------------------------
+
+QThread::Priority ScanThreadPriority(int setting) {
+    switch (setting) {
+        case -2:
+            return QThread::LowestPriority;
+        case -1:
+            return QThread::LowPriority;
+        case 1:
+            return QThread::HighPriority;
+        case 2:
+            return QThread::HighestPriority;
+        default:
+            return QThread::NormalPriority;
+    }
+}
+
+int ScanThreadNiceStep(int setting) {
+    switch (setting) {
+        case -2:
+            return 10;
+        case -1:
+            return 5;
+        case 1:
+            return -5;
+        case 2:
+            return -10;
+        default:
+            return 0;
+    }
+}
+
+bool AdjustCallingThreadNice(int step) {
+    if (step == 0) {
+        return true;
+    }
+    // On Linux the nice value belongs to each thread; PRIO_PROCESS with the thread's own ID
+    // changes this thread alone.
+    const auto self = static_cast<id_t>(gettid());
+    errno = 0;
+    int current = getpriority(PRIO_PROCESS, self);
+    if (current == -1 && errno != 0) {
+        return false;
+    }
+    return setpriority(PRIO_PROCESS, self, current + step) == 0;
+}
+
+// ---- Progress dialog ------------------------------------------------------------------------
+
+Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
+                                             const UiFonts& fonts, FileOpener opener,
+                                             QWidget* parent)
+    : QDialog(parent), session_(session), job_(job), opener_(std::move(opener)) {
+    setWindowTitle(Text(ProgressCaption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+
+    auto* group = new QGroupBox(Text(ProgressGroup), this);
+    SetControlId(group, 101);
+    group->setFont(fonts.bold);
+    place(group, 7, 7, 206, 58);
+
+    auto* fileLabel = new QLabel(Text(FileLabelText), this);
+    place(fileLabel, 14, 20, 38, 8);
+    file_ = new QLabel(FromPath(FileNamePart(job_.path)), this);
+    SetControlId(file_, 102);
+    file_->setTextFormat(Qt::PlainText);
+    place(file_, 54, 20, 152, 8);
+
+    auto* methodLabel = new QLabel(Text(MethodLabelText), this);
+    place(methodLabel, 14, 32, 38, 8);
+    method_ = new QLabel(Text(ScanMethodTextId(job_)), this);
+    SetControlId(method_, 103);
+    method_->setTextFormat(Qt::PlainText);
+    place(method_, 54, 32, 152, 8);
+
+    bar_ = new QProgressBar(this);
+    SetControlId(bar_, 105);
+    bar_->setRange(0, 100);
+    bar_->setTextVisible(false);
+    place(bar_, 14, 46, 164, 10);
+    percent_ = new QLabel(this);
+    SetControlId(percent_, 104);
+    percent_->setTextFormat(Qt::PlainText);
+    percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(percent_, 180, 47, 26, 8);
+
+    cancel_ = new QPushButton(Text(ProgressCancel), this);
+    SetControlId(cancel_, 3);
+    cancel_->setToolTip(Text(TipCancelScan));
+    cancel_->setDefault(true);
+    place(cancel_, 85, 71, 50, 14);
+    connect(cancel_, &QPushButton::clicked, this, &Mp3ScanProgressDialog::reject);
+
+    setFixedSize(DialogSize(units, 220, 92));
+    ShowProgress(0);
+    cancel_->setFocus();
+}
+
+Mp3ScanProgressDialog::~Mp3ScanProgressDialog() {
+    if (worker_) {
+        // The dialog ends only when the worker has ended; this covers a dialog that is
+        // destroyed without having been run to its end.
+        job_.cancelRequested = true;
+        worker_->wait();
+    }
+}
+
+void Mp3ScanProgressDialog::reject() {
+    job_.cancelRequested = true;
+}
+
+void Mp3ScanProgressDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        CenterDialog(this);
+        StartWorker();
+    }
+}
+
+void Mp3ScanProgressDialog::ShowProgress(int percent) {
+    bar_->setValue(percent);
+    percent_->setText(FromCp1252(FormatString(PercentText, {percent})));
+}
+
+void Mp3ScanProgressDialog::StartWorker() {
+    job_.cancelRequested = false;
+    job_.lastPercent = -1;
+    priority_ = ScanThreadPriority(session_.settings.Priority);
+    const int niceStep = ScanThreadNiceStep(session_.settings.Priority);
+    // The scan filters repeated percentages itself; each change travels to this dialog as
+    // a queued call, so the worker never waits for a repaint.
+    ScanProgress progress = [this](int percent) {
+        QMetaObject::invokeMethod(
+            this, [this, percent] { ShowProgress(percent); }, Qt::QueuedConnection);
+    };
+    worker_ = QThread::create([this, niceStep, progress] {
+        AdjustCallingThreadNice(niceStep);
+        RunMp3ScanWorker(session_, job_, progress, opener_);
+    });
+    worker_->setParent(this);
+    // The end of the worker ends the dialog; everything the worker had the user-interface
+    // thread do has been done by then.
+    connect(worker_, &QThread::finished, this, [this] { QDialog::done(0); });
+    worker_->start(priority_);
+}
+
+// ---- Options dialog -------------------------------------------------------------------------
+
+Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* parent,
+                             FileOpener opener)
+    : QDialog(parent), session_(session), fonts_(fonts), opener_(std::move(opener)) {
+    setWindowTitle(Text(OptionsCaption));
+    setFont(fonts.normal);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setAcceptDrops(true);
+    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(DialogRect(units, x, y, w, h));
+    };
+
+    auto* pathLabel = new QLabel(Text(PathLabel), this);
+    place(pathLabel, 7, 7, 200, 8);
+    path_ = new QLineEdit(this);
+    SetControlId(path_, 101);
+    path_->setToolTip(Text(TipPath));
+    path_->setAcceptDrops(false);  // a drop anywhere goes to the dialog
+    place(path_, 7, 17, 205, 12);
+    pathLabel->setBuddy(path_);
+    browse_ = new QPushButton(Text(BrowseText), this);
+    SetControlId(browse_, 102);
+    browse_->setToolTip(Text(TipPath));
+    browse_->setAutoDefault(false);
+    place(browse_, 215, 17, 18, 12);
+
+    auto* methods = new QGroupBox(Text(MethodCaption), this);
+    methods->setFont(fonts.bold);
+    place(methods, 7, 35, 226, 52);
+    auto box = [&](int id, int textId, int tipId, int value, int y) {
+        auto* check = new QCheckBox(Text(textId), this);
+        SetControlId(check, id);
+        check->setToolTip(Text(tipId));
+        check->setChecked(value != 0);
+        place(check, 14, y, 212, 10);
+        return check;
+    };
+    cueTag_ = box(104, CueTagLabel, TipCueTag, session_.settings.ScanID3v2, 47);
+    id3v1_ = box(105, Id3v1Label, TipId3v1, session_.settings.ScanID3v1, 59);
+    archives_ = box(106, ArchiveLabel, TipArchives, session_.settings.ScanArchives, 71);
+
+    start_ = new QPushButton(Text(StartText), this);
+    SetControlId(start_, 1);
+    start_->setToolTip(Text(TipStart));
+    start_->setDefault(true);
+    place(start_, 129, 93, 50, 14);
+    cancel_ = new QPushButton(Text(CancelText), this);
+    SetControlId(cancel_, 2);
+    cancel_->setToolTip(Text(TipClose));
+    cancel_->setAutoDefault(false);
+    place(cancel_, 183, 93, 50, 14);
+
+    connect(browse_, &QPushButton::clicked, this, &Mp3ScanDialog::Browse);
+    connect(start_, &QPushButton::clicked, this, &Mp3ScanDialog::Start);
+    connect(cancel_, &QPushButton::clicked, this, &Mp3ScanDialog::reject);
+
+    setTabOrder(path_, browse_);
+    setTabOrder(browse_, cueTag_);
+    setTabOrder(cueTag_, id3v1_);
+    setTabOrder(id3v1_, archives_);
+    setTabOrder(archives_, start_);
+    setTabOrder(start_, cancel_);
+
+    setFixedSize(DialogSize(units, 240, 114));
+    path_->setFocus();
+}
+
+void Mp3ScanDialog::Browse() {
+    FileDialogRequest request;
+    request.titleId = ChooserTitle;
+    request.title = std::string(String(ChooserTitle));
+    request.filters = ParseFilterList(std::string(String(ChooserFilters)));
+    request.filterIndex = 1;
+    request.startDir = session_.settings.LastMP3Dir;
+    request.fileMustExist = true;
+    std::optional<FileDialogResult> chosen = session_.ui.ChooseOpenFile(request);
+    if (!chosen || chosen->path.empty()) {
+        return;
+    }
+    path_->setText(FromPath(chosen->path));
+    session_.settings.LastMP3Dir = DirPart(chosen->path);
+}
+
+void Mp3ScanDialog::Start() {
+    const QString text = path_->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    job_.path = ToPath(text);
+    job_.findCueTag = cueTag_->isChecked();
+    job_.splitAtId3v1 = id3v1_->isChecked();
+    job_.detectArchives = archives_->isChecked();
+    Settings& settings = session_.settings;
+    settings.ScanID3v2 = job_.findCueTag ? 1 : 0;
+    settings.ScanID3v1 = job_.splitAtId3v1 ? 1 : 0;
+    settings.ScanArchives = job_.detectArchives ? 1 : 0;
+    if (!CheckScanStart(session_, job_)) {
+        return;
+    }
+    job_.finished = false;
+    {
+        Mp3ScanProgressDialog progress(session_, job_, fonts_, opener_, this);
+        progress.exec();
+    }
+    if (job_.finished) {
+        accept();
+    }
+}
+
+void Mp3ScanDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CenterDialog(this);
+    }
+}
+
+void Mp3ScanDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedPaths(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void Mp3ScanDialog::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    if (std::optional<std::string> path = SingleDroppedPath(session_, paths)) {
+        path_->setText(FromPath(*path));
+    }
+}
+
+void ShowMp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* owner) {
+    Mp3ScanDialog dialog(session, fonts, owner);
+    dialog.exec();
+}
+
+}  // namespace tracklore::app

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "GuiSupport.h"
+#include "mp3/ByteSource.h"
+
+namespace tracklore::app::test {
+
+// Drives the modal windows of one flow. Each handler takes the next modal window that comes
+// to the top for the first time; a window that comes back to the top after a nested one
+// (the options dialog after its progress dialog, the progress dialog after a question) is
+// left alone. A new modal window without a handler is recorded as unexpected and rejected.
+class ModalDriver : public QObject {
+  public:
+    using Handler = std::function<void(QWidget* modal)>;
+    ModalDriver();
+    ~ModalDriver() override;
+
+    void Then(Handler handler);
+    // Clicks a standard button of the next message box.
+    void Answer(QMessageBox::StandardButton button);
+    // Leaves the next modal window to run by itself (a progress dialog).
+    void Let();
+
+    std::vector<SeenModal> seen;
+    int unexpected = 0;
+    bool Finished() const { return handlers_.empty(); }
+
+  private:
+    void Poll();
+    bool Known(QWidget* widget);
+    void Take(QWidget* modal);
+    QTimer timer_;
+    std::deque<Handler> handlers_;
+    std::vector<QPointer<QWidget>> known_;
+};
+
+// The child of `root` that carries the control number.
+QWidget* Control(QWidget* root, int id);
+template <typename T>
+T* ControlAs(QWidget* root, int id) {
+    return qobject_cast<T*>(Control(root, id));
+}
+
+// A string-table text as a message box shows it.
+QString Shown(int id);
+
+// `size` bytes of a repeating pattern that holds no tag, no MPEG frame and no signature,
+// made as they are read. When a gate is set, the read of the chunk at `gateOffset` waits
+// until Open() is called.
+class PatternSource : public ByteSource {
+  public:
+    explicit PatternSource(std::uint64_t size) : size_(size) {}
+    std::size_t Read(void* destination, std::size_t count) override;
+    std::uint64_t Position() const override { return position_; }
+    void SeekTo(std::uint64_t position) override { position_ = position; }
+    std::uint64_t Size() const override { return size_; }
+
+    struct Gate {
+        std::uint64_t offset = 0;
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+        std::atomic<bool> reached{false};
+        void Open();
+    };
+    Gate* gate = nullptr;
+
+  private:
+    std::uint64_t size_;
+    std::uint64_t position_ = 0;
+};
+
+// A small JPEG picture, made by Qt's image writer.
+std::string JpegBytes();
+
+}  // namespace tracklore::app::test
