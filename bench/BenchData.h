@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <string>
 
 namespace tracklore::bench {
@@ -48,6 +50,24 @@ inline std::string NoiseTrack(std::size_t bytes, int number, NoiseBytes& noise) 
     tag += static_cast<char>(17);
     track.replace(bytes - 128, 128, tag);
     return track;
+}
+
+// A joined album of `bytes` bytes: noise tracks of 12 MiB (the last one shorter), each
+// closed by its ID3v1 record.
+inline void WriteNoiseAlbum(const std::string& path, std::uint64_t bytes) {
+    const std::size_t trackBytes = 12u << 20;
+    NoiseBytes noise;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::uint64_t written = 0;
+    for (int number = 1; written < bytes; ++number) {
+        std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(trackBytes, bytes - written));
+        if (size < 65536) {
+            break;
+        }
+        out << NoiseTrack(size, number, noise);
+        written += size;
+    }
 }
 
 }  // namespace tracklore::bench

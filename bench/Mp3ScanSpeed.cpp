@@ -74,22 +74,6 @@ long MaxRssKib() {
     return usage.ru_maxrss;
 }
 
-void WriteAlbum(const std::string& path, std::uint64_t bytes) {
-    const std::size_t trackBytes = 12u << 20;
-    bench::NoiseBytes noise;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::uint64_t written = 0;
-    for (int number = 1; written < bytes; ++number) {
-        std::size_t size =
-            static_cast<std::size_t>(std::min<std::uint64_t>(trackBytes, bytes - written));
-        if (size < 65536) {
-            break;
-        }
-        out << bench::NoiseTrack(size, number, noise);
-        written += size;
-    }
-}
-
 // The worst case of a folder of `files` files: every one of them is opened and searched for
 // a frame header, because the usable ones come last in name order. Half of the others are
 // MPEG audio too short to count (1.5 seconds), half hold no frame header at all, so the
@@ -150,7 +134,7 @@ int main(int argc, char** argv) {
 
     std::printf("Writing a %llu MiB joined album and %d files ...\n",
                 static_cast<unsigned long long>(sizeMib), files);
-    WriteAlbum(album, sizeMib << 20);
+    bench::WriteNoiseAlbum(album, sizeMib << 20);
     WriteFolder(folder, files);
     const double mib = static_cast<double>(std::filesystem::file_size(album)) / (1 << 20);
 

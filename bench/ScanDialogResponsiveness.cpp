@@ -7,11 +7,6 @@
 // Usage: tracklore_scan_dialog_bench [--size-mib N] [--keep]
 // Exit status 0 when the target is met and the track list was built.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
@@ -37,42 +32,17 @@
 #include "app/Mp3ScanDialog.h"
 #include "app/QtText.h"
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double TargetGapMilliseconds = 100.0;
 
-void WriteAlbum(const std::string& path, std::uint64_t bytes) {
-    const std::size_t trackBytes = 12u << 20;
-    tracklore::bench::NoiseBytes noise;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::uint64_t written = 0;
-    for (int number = 1; written < bytes; ++number) {
-        std::size_t size =
-            static_cast<std::size_t>(std::min<std::uint64_t>(trackBytes, bytes - written));
-        if (size < 65536) {
-            break;
-        }
-        out << tracklore::bench::NoiseTrack(size, number, noise);
-        written += size;
-    }
-}
-
 // Reads the file once, so that the scan finds it in the page cache.
 void WarmCache(const std::string& path) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string cat = "cat";
-    std::vector<char*> argv = {cat.data(), const_cast<char*>(path.c_str()), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "cat", &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> chunk(1 << 20);
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
     }
-    posix_spawn_file_actions_destroy(&actions);
 }
 
 // The user-interface thread's side: beats of a 10 ms timer while the scan runs, and paints.
@@ -156,7 +126,7 @@ int main(int argc, char** argv) {
     const std::string album = dir + "/album.mp3";
     std::printf("writing %llu MiB ...\n", static_cast<unsigned long long>(sizeMib));
     std::fflush(stdout);
-    WriteAlbum(album, sizeMib << 20);
+    tracklore::bench::WriteNoiseAlbum(album, sizeMib << 20);
     WarmCache(album);
 
     QApplication application(argc, argv);

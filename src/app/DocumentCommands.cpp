@@ -43,15 +43,22 @@ void OpenWithDialog(Session& session) {
     }
 }
 
-void DropFiles(Session& session, const std::vector<std::string>& paths) {
+std::optional<std::string> SingleDroppedPath(Session& session,
+                                             const std::vector<std::string>& paths) {
     if (paths.empty()) {
-        return;
+        return std::nullopt;
     }
     if (paths.size() > 1) {
         ShowStringMessage(session, DropOnlyOne, {}, DropCaption, MsgButtons::Ok, MsgIcon::Warning);
-        return;
+        return std::nullopt;
     }
-    OpenDocument(session, paths.front());
+    return paths.front();
+}
+
+void DropFiles(Session& session, const std::vector<std::string>& paths) {
+    if (std::optional<std::string> path = SingleDroppedPath(session, paths)) {
+        OpenDocument(session, *path);
+    }
 }
 
 std::string CommandLineDocument(int argc, const char* const* argv) {

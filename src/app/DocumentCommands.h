@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ void OpenWithDialog(Session& session);
 // Files dropped on the main window: exactly one is opened without the question; two or
 // more are refused with a warning.
 void DropFiles(Session& session, const std::vector<std::string>& paths);
+
+// The one path of a drop (on the main window or a dialog). Two or more paths are refused
+// with message 1027 (caption 1023 "Öffne Datei", warning); nothing when the drop carried no
+// path.
+std::optional<std::string> SingleDroppedPath(Session& session,
+                                             const std::vector<std::string>& paths);
 
 // The document named on the command line: the arguments after the program name joined by
 // single blanks, with surrounding quotes removed (an unquoted path with blanks is taken whole).

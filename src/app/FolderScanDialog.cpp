@@ -1,12 +1,9 @@
 #include "app/FolderScanDialog.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/DroppedPaths.h"
 #include "app/QtText.h"
 #include "mp3/FolderScan.h"
 #include "resources/Strings.h"
@@ -32,12 +29,9 @@ void SetControlId(QObject* object, int id) {
 }  // namespace
 
 FolderScanDialog::FolderScanDialog(Session& session, const UiFonts& fonts, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : FileDropDialog(session, parent) {
     setWindowTitle(Text(Caption));
     setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setAcceptDrops(true);
     const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
     auto place = [&](QWidget* widget, int x, int y, int w, int h) {
         widget->setGeometry(DialogRect(units, x, y, w, h));
@@ -118,29 +112,8 @@ void FolderScanDialog::Start() {
     folder_->setFocus();
 }
 
-void FolderScanDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-    }
-}
-
-void FolderScanDialog::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedPaths(event->mimeData()).empty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void FolderScanDialog::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths = DroppedPaths(event->mimeData());
-    if (paths.empty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    if (std::optional<std::string> path = SingleDroppedPath(session_, paths)) {
-        folder_->setText(FromPath(*path));
-    }
+void FolderScanDialog::PathDropped(const std::string& path) {
+    folder_->setText(FromPath(path));
 }
 
 void ShowFolderScanDialog(Session& session, const UiFonts& fonts, QWidget* owner) {

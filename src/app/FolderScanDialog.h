@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "app/FileDropDialog.h"
 #include "app/UiMetrics.h"
 #include "platform/Session.h"
 
@@ -13,7 +14,7 @@ namespace tracklore::app {
 // The folder dialog: a folder and a file mask; Start builds the track list from the files of
 // the folder. The scan runs on the user-interface thread with the dialog's five controls
 // disabled; on success the dialog closes, otherwise it stays for another try.
-class FolderScanDialog : public QDialog {
+class FolderScanDialog : public FileDropDialog {
     Q_OBJECT
 
   public:
@@ -31,20 +32,16 @@ class FolderScanDialog : public QDialog {
     void Browse();
 
   protected:
-    void showEvent(QShowEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    void PathDropped(const std::string& path) override;
 
   private:
     void SetControlsEnabled(bool enabled);
 
-    Session& session_;
     QLineEdit* folder_ = nullptr;
     QPushButton* browse_ = nullptr;
     QLineEdit* mask_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    bool centred_ = false;
 };
 
 // Command 208: the folder dialog, modal over the owner.

@@ -25,6 +25,7 @@
 #include "app/DocumentCommands.h"
 #include "app/EditorApp.h"
 #include "app/FetchDialog.h"
+#include "app/FileDropDialog.h"
 #include "app/FolderScanDialog.h"
 #include "app/Icons.h"
 #include "app/KeyTables.h"
@@ -826,29 +827,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-namespace {
-std::vector<std::string> LocalFiles(const QMimeData* data) {
-    std::vector<std::string> paths;
-    if (!data || !data->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            paths.push_back(ToPath(url.toLocalFile()));
-        }
-    }
-    return paths;
-}
-}  // namespace
-
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).empty()) {
+    if (!DroppedPaths(event->mimeData()).empty()) {
         event->acceptProposedAction();
     }
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths = LocalFiles(event->mimeData());
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
     if (paths.empty()) {
         return;
     }

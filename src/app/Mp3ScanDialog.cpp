@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <QCheckBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,9 +11,9 @@
 #include <QPushButton>
 #include <cerrno>
 
-#include "app/DroppedPaths.h"
 #include "app/QtText.h"
 #include "model/Text.h"
+#include "mp3/CueTag.h"
 #include "resources/Strings.h"
 
 namespace tracklore::app {
@@ -38,7 +36,6 @@ constexpr int TipArchives = 3024;
 constexpr int TipStart = 3025;
 constexpr int TipClose = 3012;
 constexpr int ChooserTitle = 1049;
-constexpr int ChooserFilters = 1050;
 
 // Progress dialog
 constexpr int ProgressCaption = 5200;
@@ -212,12 +209,9 @@ void Mp3ScanProgressDialog::StartWorker() {
 
 Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                              FileOpener opener)
-    : QDialog(parent), session_(session), fonts_(fonts), opener_(std::move(opener)) {
+    : FileDropDialog(session, parent), fonts_(fonts), opener_(std::move(opener)) {
     setWindowTitle(Text(OptionsCaption));
     setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setAcceptDrops(true);
     const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
     auto place = [&](QWidget* widget, int x, int y, int w, int h) {
         widget->setGeometry(DialogRect(units, x, y, w, h));
@@ -279,19 +273,10 @@ Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* pa
 }
 
 void Mp3ScanDialog::Browse() {
-    FileDialogRequest request;
-    request.titleId = ChooserTitle;
-    request.title = std::string(String(ChooserTitle));
-    request.filters = ParseFilterList(std::string(String(ChooserFilters)));
-    request.filterIndex = 1;
-    request.startDir = session_.settings.LastMP3Dir;
-    request.fileMustExist = true;
-    std::optional<FileDialogResult> chosen = session_.ui.ChooseOpenFile(request);
-    if (!chosen || chosen->path.empty()) {
-        return;
+    const std::string chosen = ChooseMp3File(session_, ChooserTitle);
+    if (!chosen.empty()) {
+        path_->setText(FromPath(chosen));
     }
-    path_->setText(FromPath(chosen->path));
-    session_.settings.LastMP3Dir = DirPart(chosen->path);
 }
 
 void Mp3ScanDialog::Start() {
@@ -320,29 +305,8 @@ void Mp3ScanDialog::Start() {
     }
 }
 
-void Mp3ScanDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-    }
-}
-
-void Mp3ScanDialog::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedPaths(event->mimeData()).empty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void Mp3ScanDialog::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths = DroppedPaths(event->mimeData());
-    if (paths.empty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    if (std::optional<std::string> path = SingleDroppedPath(session_, paths)) {
-        path_->setText(FromPath(*path));
-    }
+void Mp3ScanDialog::PathDropped(const std::string& path) {
+    path_->setText(FromPath(path));
 }
 
 void ShowMp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* owner) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QThread>
 
+#include "app/FileDropDialog.h"
 #include "app/UiMetrics.h"
 #include "mp3/Mp3Scan.h"
 #include "platform/Session.h"
@@ -76,7 +77,7 @@ class Mp3ScanProgressDialog : public QDialog {
 // The options dialog of the MP3 scan: the file, the three search methods, and Start, which
 // runs the progress dialog. The dialog closes when a scan finished; after a cancel it stays
 // open for another try.
-class Mp3ScanDialog : public QDialog {
+class Mp3ScanDialog : public FileDropDialog {
     Q_OBJECT
 
   public:
@@ -98,12 +99,9 @@ class Mp3ScanDialog : public QDialog {
     void Browse();
 
   protected:
-    void showEvent(QShowEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    void PathDropped(const std::string& path) override;
 
   private:
-    Session& session_;
     UiFonts fonts_;
     FileOpener opener_;
     Mp3ScanJob job_;
@@ -114,7 +112,6 @@ class Mp3ScanDialog : public QDialog {
     QCheckBox* archives_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    bool centred_ = false;
 };
 
 // Command 207: the options dialog, modal over the owner.

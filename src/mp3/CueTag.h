@@ -89,8 +89,10 @@ TagPlan PlanTag(std::uint64_t framesEnd, std::uint64_t oldTagLength);
 // outcome. True when the tag is in the file. The table is cleared at the end.
 bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path);
 
-// The file dialog of the command; the chosen path, or an empty text when cancelled.
-std::string ChooseMp3File(Session& session);
+// The file dialog that chooses an MP3 file, titled by the string `titleId` (the cue tag
+// command: 1160): MPEG audio filters, starting in LastMP3Dir, which then holds the chosen
+// file's folder. The chosen path, or an empty text when cancelled.
+std::string ChooseMp3File(Session& session, int titleId);
 
 // The command "write the cue sheet into an MP3 file". True when the tag was written.
 bool WriteCueToMp3(Session& session);

@@ -329,10 +329,10 @@ bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& pa
     return ok;
 }
 
-std::string ChooseMp3File(Session& session) {
+std::string ChooseMp3File(Session& session, int titleId) {
     FileDialogRequest request;
-    request.titleId = CaptionWriteTag;
-    request.title = std::string(String(CaptionWriteTag));
+    request.titleId = titleId;
+    request.title = std::string(String(titleId));
     request.filters = ParseFilterList(std::string(String(Mp3Filters)));
     request.filterIndex = 1;
     request.startDir = session.settings.LastMP3Dir;
@@ -346,7 +346,7 @@ std::string ChooseMp3File(Session& session) {
 }
 
 bool WriteCueToMp3(Session& session) {
-    const std::string path = ChooseMp3File(session);
+    const std::string path = ChooseMp3File(session, CaptionWriteTag);
     if (path.empty()) {
         return false;
     }
