@@ -151,6 +151,11 @@ std::size_t PatternSource::Read(void* destination, std::size_t count) {
         done += step;
     }
     position_ += n;
+    if (busyPerRead.count() > 0) {
+        const auto until = std::chrono::steady_clock::now() + busyPerRead;
+        while (std::chrono::steady_clock::now() < until) {
+        }
+    }
     return n;
 }
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -58,8 +59,9 @@ T* ControlAs(QWidget* root, int id) {
 QString Shown(int id);
 
 // `size` bytes of a repeating pattern that holds no tag, no MPEG frame and no signature,
-// made as they are read. When a gate is set, the read of the chunk at `gateOffset` waits
-// until Open() is called.
+// made as they are read. When a gate is set, the read at the gate's offset waits until the
+// gate is opened. With busyPerRead, every read keeps its thread busy for at least that
+// long, like a scan that has a core to itself, so the scan lasts long enough to watch.
 class PatternSource : public ByteSource {
   public:
     explicit PatternSource(std::uint64_t size) : size_(size) {}
@@ -77,6 +79,7 @@ class PatternSource : public ByteSource {
         void Open();
     };
     Gate* gate = nullptr;
+    std::chrono::microseconds busyPerRead{0};
 
   private:
     std::uint64_t size_;
