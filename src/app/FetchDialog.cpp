@@ -1,4 +1,5 @@
 #include "app/FetchDialog.h"
+#include "app/DialogParts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -27,9 +28,6 @@ constexpr int TipCancel = 3012;
 
 constexpr int DiscIdLimit = 8;
 
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 }  // namespace
 
 FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
@@ -86,15 +84,9 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
     linkPlace.setWidth(std::min(linkPlace.width(), link_->sizeHint().width()));
     link_->setGeometry(linkPlace);
 
-    ok_ = new QPushButton(Text(OkText), this);
-    SetControlId(ok_, 1);
-    ok_->setDefault(true);
-    ok_->setToolTip(Text(TipOk));
+    ok_ = MakeDialogButton(this, Text(OkText), 1, Text(TipOk), true);
     place(ok_, 143, 7, 50, 14);
-    cancel_ = new QPushButton(Text(CancelText), this);
-    SetControlId(cancel_, 2);
-    cancel_->setAutoDefault(false);
-    cancel_->setToolTip(Text(TipCancel));
+    cancel_ = MakeDialogButton(this, Text(CancelText), 2, Text(TipCancel), false);
     place(cancel_, 143, 24, 50, 14);
     connect(ok_, &QPushButton::clicked, this, &FetchDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &FetchDialog::reject);

@@ -1,4 +1,5 @@
 #include "app/FolderScanDialog.h"
+#include "app/DialogParts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,9 +24,6 @@ constexpr int TipStart = 3055;
 constexpr int TipClose = 3012;
 constexpr int BrowseTitle = 1095;
 
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 }  // namespace
 
 FolderScanDialog::FolderScanDialog(Session& session, const UiFonts& fonts, QWidget* parent)

@@ -1,4 +1,5 @@
 #include "app/FragmentDialog.h"
+#include "app/DialogParts.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -21,10 +22,6 @@ constexpr int TipYes = 3028;
 constexpr int TipNo = 3029;
 constexpr int AnswerYes = static_cast<int>(MsgResult::Yes);
 constexpr int AnswerNo = static_cast<int>(MsgResult::No);
-
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 
 bool RightAligned(int column) {
     return column == 0 || column == 3;

@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/DialogParts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,10 +75,6 @@ constexpr int IdStatus = 107;
 
 constexpr int ColumnWidths[4] = {30, 195, 195, 75};
 constexpr int StatusPartEdges[2] = {90, 200};
-
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 
 // The toolbar: image, command; 0 for a separator.
 struct ToolbarEntry {

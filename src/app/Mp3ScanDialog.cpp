@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <cerrno>
 
+#include "app/DialogParts.h"
 #include "app/QtText.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
@@ -45,10 +46,6 @@ constexpr int PercentText = 6604;
 constexpr int FileLabelText = 6605;
 constexpr int MethodLabelText = 6606;
 constexpr int TipCancelScan = 3026;
-
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 
 }  // namespace
 

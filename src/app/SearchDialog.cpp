@@ -1,4 +1,5 @@
 #include "app/SearchDialog.h"
+#include "app/DialogParts.h"
 
 #include <QCheckBox>
 #include <QEventLoop>
@@ -28,9 +29,6 @@ constexpr int TipKeepOpen = 3016;
 
 constexpr int WordsLimit = 200;
 
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 }  // namespace
 
 SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* parent,

@@ -1,4 +1,5 @@
 #include "app/SettingsDialog.h"
+#include "app/DialogParts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -40,9 +41,6 @@ constexpr int PriorityHighest = 2;
 constexpr int PriorityNameFirst = 1073;  // "sehr niedrig" for -2, up to "sehr hoch" for 2
 constexpr int PriorityNormal = 1075;
 
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 }  // namespace
 
 int PriorityNameId(int priority) {
@@ -123,15 +121,9 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     msh_->setToolTip(Text(TipMsh));
     place(msh_, 13, 109, 216, 11);
 
-    ok_ = new QPushButton(Text(OkText), this);
-    SetControlId(ok_, 1);
-    ok_->setDefault(true);
-    ok_->setToolTip(Text(TipOk));
+    ok_ = MakeDialogButton(this, Text(OkText), 1, Text(TipOk), true);
     place(ok_, 69, 132, 50, 15);
-    cancel_ = new QPushButton(Text(CancelText), this);
-    SetControlId(cancel_, 2);
-    cancel_->setAutoDefault(false);
-    cancel_->setToolTip(Text(TipCancel));
+    cancel_ = MakeDialogButton(this, Text(CancelText), 2, Text(TipCancel), false);
     place(cancel_, 123, 132, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);

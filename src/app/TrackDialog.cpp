@@ -1,4 +1,5 @@
 #include "app/TrackDialog.h"
+#include "app/DialogParts.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -40,29 +41,28 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     auto place = [&](QWidget* widget, int x, int y, int w, int h) {
         widget->setGeometry(DialogRect(units, x, y, w, h));
     };
-    auto id = [](QObject* object, int controlId) { object->setProperty("controlId", controlId); };
 
     auto* group = new QGroupBox(FromCp1252(FormatString(GroupText, {shown_.number})), this);
-    id(group, 101);
+    SetControlId(group, 101);
     group->setFont(fonts.bold);
     place(group, 8, 6, 190, 71);
 
     auto* lengthLabel = new QLabel(Text(LabelLength), this);
     place(lengthLabel, 16, 22, 35, 8);
     length_ = new QLineEdit(FromCp1252(shown_.lengthText), this);
-    id(length_, 102);
+    SetControlId(length_, 102);
     length_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     length_->setMaxLength(LengthFieldLimit);
     length_->setToolTip(Text(TipLength));
     place(length_, 52, 21, 46, 12);
     auto* unit = new QLabel(Text(shown_.lengthLabelId), this);
-    id(unit, 103);
+    SetControlId(unit, 103);
     place(unit, 102, 22, 87, 8);
 
     auto* titleLabel = new QLabel(Text(LabelTitle), this);
     place(titleLabel, 16, 40, 35, 8);
     title_ = new QLineEdit(this);
-    id(title_, 104);
+    SetControlId(title_, 104);
     title_->setMaxLength(TextFieldLimit);
     title_->setValidator(new Cp1252Validator(title_));
     title_->setText(FromCp1252(shown_.title));
@@ -72,23 +72,16 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     auto* performerLabel = new QLabel(Text(LabelPerformer), this);
     place(performerLabel, 16, 58, 35, 8);
     performer_ = new QLineEdit(this);
-    id(performer_, 105);
+    SetControlId(performer_, 105);
     performer_->setMaxLength(TextFieldLimit);
     performer_->setValidator(new Cp1252Validator(performer_));
     performer_->setText(FromCp1252(shown_.performer));
     performer_->setToolTip(Text(TipPerformer));
     place(performer_, 52, 56, 137, 12);
 
-    ok_ = new QPushButton(Text(OkText), this);
-    id(ok_, 1);
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
-    ok_->setToolTip(Text(TipOk));
+    ok_ = MakeDialogButton(this, Text(OkText), 1, Text(TipOk), true);
     place(ok_, 56, 85, 45, 15);
-    cancel_ = new QPushButton(Text(CancelText), this);
-    id(cancel_, 2);
-    cancel_->setAutoDefault(false);
-    cancel_->setToolTip(Text(TipCancel));
+    cancel_ = MakeDialogButton(this, Text(CancelText), 2, Text(TipCancel), false);
     place(cancel_, 106, 85, 45, 15);
     connect(ok_, &QPushButton::clicked, this, &TrackDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &TrackDialog::reject);

@@ -1,4 +1,5 @@
 #include "app/TransferDialog.h"
+#include "app/DialogParts.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -17,9 +18,6 @@ constexpr int LabelStatus = 5603;
 constexpr int StatusConnecting = 5604;
 constexpr int CancelText = 5605;
 
-void SetControlId(QObject* object, int id) {
-    object->setProperty("controlId", id);
-}
 }  // namespace
 
 TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const FetchRequest& request,

@@ -48,14 +48,14 @@ class CLocaleScope {
 };
 
 template <typename T>
-void AppendFormatted(std::string& out, const std::string& spec, T value) {
+void AppendFormatted(std::string& out, const std::string& conversion, T value) {
     char buffer[512];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+    int n = std::snprintf(buffer, sizeof buffer, conversion.c_str(), value);
     if (n >= static_cast<int>(sizeof buffer)) {
         std::string big(static_cast<std::size_t>(n) + 1, '\0');
-        std::snprintf(big.data(), big.size(), spec.c_str(), value);
+        std::snprintf(big.data(), big.size(), conversion.c_str(), value);
         big.resize(static_cast<std::size_t>(n));
         out += big;
         return;
@@ -104,12 +104,12 @@ std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg
             break;
         }
         char conv = pattern[i++];
-        std::string spec(pattern.substr(start, i - start - 1));
-        spec.erase(std::remove_if(spec.begin(), spec.end(),
-                                  [](char ch) { return ch == 'l' || ch == 'h'; }),
-                   spec.end());
-        if (spec.size() > 8) {
-            spec = "%";
+        std::string conversion(pattern.substr(start, i - start - 1));
+        conversion.erase(std::remove_if(conversion.begin(), conversion.end(),
+                                        [](char ch) { return ch == 'l' || ch == 'h'; }),
+                         conversion.end());
+        if (conversion.size() > 8) {
+            conversion = "%";
         }
         const FormatArg* arg = nullptr;
         if (conv != '%' && next != args.end()) {
@@ -136,7 +136,7 @@ std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg
                 if (conv == 'c') {
                     out += static_cast<char>(value);
                 } else {
-                    AppendFormatted(out, spec + "ll" + conv, value);
+                    AppendFormatted(out, conversion + "ll" + conv, value);
                 }
                 break;
             }
@@ -152,7 +152,7 @@ std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg
                 } else if (arg && arg->kind() == FormatArg::Kind::Integer) {
                     value = static_cast<double>(arg->integer());
                 }
-                AppendFormatted(out, spec + conv, value);
+                AppendFormatted(out, conversion + conv, value);
                 break;
             }
             case 's': {
@@ -160,11 +160,11 @@ std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg
                 if (arg && arg->kind() == FormatArg::Kind::Text) {
                     text = arg->text();
                 }
-                if (spec == "%") {
+                if (conversion == "%") {
                     out.append(text);
                 } else {
                     std::string copy(text);
-                    AppendFormatted(out, spec + 's', copy.c_str());
+                    AppendFormatted(out, conversion + 's', copy.c_str());
                 }
                 break;
             }
