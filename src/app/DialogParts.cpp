@@ -1,9 +1,22 @@
 #include "app/DialogParts.h"
 
+#include <QDialog>
 #include <QPushButton>
 #include <QVariant>
 
 namespace tracklore::app {
+
+void DialogPlacer::operator()(QWidget* widget, int x, int y, int width, int height) const {
+    widget->setGeometry(DialogRect(units, x, y, width, height));
+}
+
+DialogPlacer PrepareDialog(QDialog* dialog, const QString& caption, const QFont& font) {
+    dialog->setWindowTitle(caption);
+    dialog->setFont(font);
+    dialog->setModal(true);
+    dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    return DialogPlacer{BaseUnitsOf(font)};
+}
 
 void SetControlId(QObject* object, int id) {
     object->setProperty("controlId", id);

@@ -2,11 +2,25 @@
 
 #include <QString>
 
+#include "app/UiMetrics.h"
+
+class QDialog;
+class QFont;
 class QObject;
 class QPushButton;
 class QWidget;
 
 namespace tracklore::app {
+
+// Places a dialog's controls at positions and sizes in dialog units of its font.
+struct DialogPlacer {
+    DialogBaseUnits units;
+    void operator()(QWidget* widget, int x, int y, int width, int height) const;
+};
+
+// Sets up a modal dialog of fixed layout: its caption, its font and no help button in the
+// title bar. Returns the placer for its controls.
+DialogPlacer PrepareDialog(QDialog* dialog, const QString& caption, const QFont& font);
 
 // Gives a control its number, as the dynamic property "controlId" by which tests and
 // automation find it.

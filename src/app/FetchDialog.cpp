@@ -33,14 +33,8 @@ constexpr int DiscIdLimit = 8;
 FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                          TransferOptions options)
     : QDialog(parent), session_(session), fonts_(fonts), options_(std::move(options)) {
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* categoryLabel = new QLabel(Text(LabelCategory), this);
     place(categoryLabel, 7, 9, 45, 8);

@@ -28,12 +28,8 @@ constexpr int BrowseTitle = 1095;
 
 FolderScanDialog::FolderScanDialog(Session& session, const UiFonts& fonts, QWidget* parent)
     : FileDropDialog(session, parent) {
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* folderLabel = new QLabel(Text(FolderLabel), this);
     place(folderLabel, 7, 9, 42, 8);

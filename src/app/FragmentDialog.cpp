@@ -31,20 +31,17 @@ bool RightAligned(int column) {
 FragmentDialog::FragmentDialog(const QString& heading, const std::vector<FragmentRow>& rows,
                                const UiFonts& fonts, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     heading_ = new QLabel(heading, this);
     SetControlId(heading_, 101);
     heading_->setTextFormat(Qt::PlainText);
-    heading_->setGeometry(DialogRect(units, 7, 7, 236, 8));
+    place(heading_, 7, 7, 236, 8);
     auto* label = new QLabel(Text(ListLabel), this);
     SetControlId(label, 102);
     label->setFont(fonts.bold);
-    label->setGeometry(DialogRect(units, 7, 20, 120, 8));
+    place(label, 7, 20, 120, 8);
 
     // The list is placed in pixels; the labels above it stand in dialog units, so it moves
     // down when they would reach it.

@@ -102,14 +102,8 @@ Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
                                              const UiFonts& fonts, FileOpener opener,
                                              QWidget* parent)
     : QDialog(parent), session_(session), job_(job), opener_(std::move(opener)) {
-    setWindowTitle(Text(ProgressCaption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(ProgressCaption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* group = new QGroupBox(Text(ProgressGroup), this);
     SetControlId(group, 101);
@@ -207,12 +201,8 @@ void Mp3ScanProgressDialog::StartWorker() {
 Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                              FileOpener opener)
     : FileDropDialog(session, parent), fonts_(fonts), opener_(std::move(opener)) {
-    setWindowTitle(Text(OptionsCaption));
-    setFont(fonts.normal);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(OptionsCaption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* pathLabel = new QLabel(Text(PathLabel), this);
     place(pathLabel, 7, 7, 200, 8);

@@ -39,14 +39,8 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
       searchOptions_(std::move(searchOptions)),
       transferOptions_(std::move(transferOptions)) {
     searchOptions_.cancel = &cancel_;
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* wordsLabel = new QLabel(Text(LabelWords), this);
     place(wordsLabel, 7, 9, 40, 8);

@@ -54,14 +54,8 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
                                QWidget* parent)
     : QDialog(parent), session_(session), store_(store) {
     const Settings& settings = session.settings;
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
     auto group = [&](int id, int textId, int x, int y, int w, int h) {
         auto* box = new QGroupBox(Text(textId), this);
         SetControlId(box, id);

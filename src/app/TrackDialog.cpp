@@ -33,14 +33,8 @@ constexpr int TextFieldLimit = static_cast<int>(decltype(Track::title)::maxLengt
 TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWidget* parent)
     : QDialog(parent), session_(session), index_(index) {
     shown_ = LoadTrackProperties(session.doc, index, session.timeFormat());
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* group = new QGroupBox(FromCp1252(FormatString(GroupText, {shown_.number})), this);
     SetControlId(group, 101);

@@ -27,14 +27,8 @@ TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const Fet
       request_(request),
       flags_(flags),
       options_(std::move(options)) {
-    setWindowTitle(Text(Caption));
-    setFont(fonts.normal);
-    setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    const DialogBaseUnits units = BaseUnitsOf(fonts.normal);
-    auto place = [&](QWidget* widget, int x, int y, int w, int h) {
-        widget->setGeometry(DialogRect(units, x, y, w, h));
-    };
+    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogBaseUnits units = place.units;
 
     auto* picture = new QLabel(this);
     const QPixmap image = TransferPicture();
