@@ -14,21 +14,21 @@
 
 namespace tracklore::app::test {
 
-ModalScript::ModalScript() {
+ModalResponder::ModalResponder(bool failOnUnexpected) : failOnUnexpected_(failOnUnexpected) {
     timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, &ModalScript::Poll);
+    connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
     timer_.start();
 }
 
-ModalScript::~ModalScript() {
+ModalResponder::~ModalResponder() {
     timer_.stop();
 }
 
-void ModalScript::Then(Handler handler) {
+void ModalResponder::Then(Handler handler) {
     handlers_.push_back(std::move(handler));
 }
 
-void ModalScript::Answer(QMessageBox::StandardButton button) {
+void ModalResponder::Answer(QMessageBox::StandardButton button) {
     Then([button](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) {
@@ -40,7 +40,8 @@ void ModalScript::Answer(QMessageBox::StandardButton button) {
         }
         QAbstractButton* target = box->button(button);
         if (!target) {
-            ADD_FAILURE() << "message box without the expected button";
+            ADD_FAILURE() << "message box without the expected button: "
+                          << box->text().toStdString();
             box->reject();
             return;
         }
@@ -48,12 +49,7 @@ void ModalScript::Answer(QMessageBox::StandardButton button) {
     });
 }
 
-void ModalScript::Poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal == current_ || !modal->isVisible()) {
-        return;
-    }
-    current_ = modal;
+void ModalResponder::Take(QWidget* modal) {
     SeenModal seen_modal;
     seen_modal.className = QString::fromLatin1(modal->metaObject()->className());
     seen_modal.title = modal->windowTitle();
@@ -64,6 +60,11 @@ void ModalScript::Poll() {
     seen.push_back(seen_modal);
     if (handlers_.empty()) {
         ++unexpected;
+        if (failOnUnexpected_) {
+            ADD_FAILURE() << "unexpected modal window " << seen_modal.className.toStdString() << " "
+                          << seen_modal.title.toStdString() << ": "
+                          << seen_modal.text.toStdString();
+        }
         if (auto* dialog = qobject_cast<QDialog*>(modal)) {
             dialog->reject();
         }
@@ -79,6 +80,15 @@ void ModalScript::Poll() {
             handler(target);
         }
     });
+}
+
+void ModalScript::Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == current_ || !modal->isVisible()) {
+        return;
+    }
+    current_ = modal;
+    Take(modal);
 }
 
 Editor::Editor(const std::string& iniText) {

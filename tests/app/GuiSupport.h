@@ -25,14 +25,13 @@ struct SeenModal {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
-// Answers the modal windows that the code under test opens, one handler each time a modal
-// window comes to the top (a dialog that comes back to the top after a warning counts again).
-// A modal window without a handler is recorded as unexpected and rejected, so no test hangs.
-class ModalScript : public QObject {
+// Answers the modal windows that the code under test opens, one handler for each window
+// taken, in order. A taken window without a handler is recorded as unexpected and rejected,
+// so no test hangs. Which windows are taken is up to the subclass.
+class ModalResponder : public QObject {
   public:
     using Handler = std::function<void(QWidget* modal)>;
-    ModalScript();
-    ~ModalScript() override;
+    ~ModalResponder() override;
 
     void Then(Handler handler);
     // Clicks a standard button of the next message box.
@@ -42,10 +41,27 @@ class ModalScript : public QObject {
     int unexpected = 0;
     bool Finished() const { return handlers_.empty(); }
 
+  protected:
+    // failOnUnexpected: an unexpected window also fails the test.
+    explicit ModalResponder(bool failOnUnexpected);
+    virtual void Poll() = 0;
+    // Records the window and hands it to the next handler.
+    void Take(QWidget* modal);
+
   private:
-    void Poll();
+    bool failOnUnexpected_;
     QTimer timer_;
     std::deque<Handler> handlers_;
+};
+
+// Takes a modal window each time one comes to the top (a dialog that comes back to the top
+// after a warning counts again).
+class ModalScript : public ModalResponder {
+  public:
+    ModalScript() : ModalResponder(false) {}
+
+  private:
+    void Poll() override;
     QPointer<QWidget> current_;
 };
 

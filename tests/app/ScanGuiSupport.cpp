@@ -15,38 +15,6 @@
 
 namespace tracklore::app::test {
 
-ModalDriver::ModalDriver() {
-    timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, &ModalDriver::Poll);
-    timer_.start();
-}
-
-ModalDriver::~ModalDriver() {
-    timer_.stop();
-}
-
-void ModalDriver::Then(Handler handler) {
-    handlers_.push_back(std::move(handler));
-}
-
-void ModalDriver::Answer(QMessageBox::StandardButton button) {
-    Then([button](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) {
-            ADD_FAILURE() << "expected a message box, got " << modal->metaObject()->className();
-            return;
-        }
-        QAbstractButton* target = box->button(button);
-        if (!target) {
-            ADD_FAILURE() << "message box without the expected button: "
-                          << box->text().toStdString();
-            box->reject();
-            return;
-        }
-        target->click();
-    });
-}
-
 void ModalDriver::Let() {
     Then([](QWidget*) {});
 }
@@ -74,39 +42,9 @@ void ModalDriver::Poll() {
         }
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        known_.emplace_back(*it);
         Take(*it);
     }
-}
-
-void ModalDriver::Take(QWidget* modal) {
-    known_.emplace_back(modal);
-    SeenModal seen_modal;
-    seen_modal.className = QString::fromLatin1(modal->metaObject()->className());
-    seen_modal.title = modal->windowTitle();
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        seen_modal.text = box->text();
-        seen_modal.icon = box->icon();
-    }
-    seen.push_back(seen_modal);
-    if (handlers_.empty()) {
-        ++unexpected;
-        ADD_FAILURE() << "unexpected modal window " << seen_modal.className.toStdString() << " "
-                      << seen_modal.title.toStdString() << ": " << seen_modal.text.toStdString();
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        }
-        return;
-    }
-    // The handler runs from its own timer: what it does may open another modal window, whose
-    // event loop must still see this poll.
-    Handler handler = std::move(handlers_.front());
-    handlers_.pop_front();
-    QPointer<QWidget> target = modal;
-    QTimer::singleShot(0, this, [handler = std::move(handler), target] {
-        if (target) {
-            handler(target);
-        }
-    });
 }
 
 QWidget* Control(QWidget* root, int id) {

@@ -23,28 +23,15 @@ namespace tracklore::app::test {
 // to the top for the first time; a window that comes back to the top after a nested one
 // (the options dialog after its progress dialog, the progress dialog after a question) is
 // left alone. A new modal window without a handler is recorded as unexpected and rejected.
-class ModalDriver : public QObject {
+class ModalDriver : public ModalResponder {
   public:
-    using Handler = std::function<void(QWidget* modal)>;
-    ModalDriver();
-    ~ModalDriver() override;
-
-    void Then(Handler handler);
-    // Clicks a standard button of the next message box.
-    void Answer(QMessageBox::StandardButton button);
+    ModalDriver() : ModalResponder(true) {}
     // Leaves the next modal window to run by itself (a progress dialog).
     void Let();
 
-    std::vector<SeenModal> seen;
-    int unexpected = 0;
-    bool Finished() const { return handlers_.empty(); }
-
   private:
-    void Poll();
+    void Poll() override;
     bool Known(QWidget* widget);
-    void Take(QWidget* modal);
-    QTimer timer_;
-    std::deque<Handler> handlers_;
     std::vector<QPointer<QWidget>> known_;
 };
 
