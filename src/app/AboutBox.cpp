@@ -35,7 +35,11 @@ QRect DrawTextAt(QPainter& painter, int x, int y, const QString& text) {
 }  // namespace
 
 AboutBox::AboutBox(const UiFonts& fonts, const QString& linkText, const QUrl& link, QWidget* parent)
-    : QDialog(parent), fonts_(fonts), linkText_(linkText), link_(link), picture_(AboutPicture()) {
+    : CentredDialog(parent),
+      fonts_(fonts),
+      linkText_(linkText),
+      link_(link),
+      picture_(AboutPicture()) {
     setWindowTitle(Text(Caption));
     setFont(fonts.normal);
     setModal(true);
@@ -125,14 +129,6 @@ void AboutBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void AboutBox::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-    }
 }
 
 }  // namespace tracklore::app

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QUrl>
 
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 
 class QPushButton;
@@ -16,7 +16,7 @@ namespace tracklore::app {
 // button in its lower right corner. The box is exactly as large as its picture, has no close
 // box, ignores Escape, and is dragged by its picture. The link's hot rectangle is found
 // while the picture is drawn.
-class AboutBox : public QDialog {
+class AboutBox : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -34,7 +34,6 @@ class AboutBox : public QDialog {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     UiFonts fonts_;
@@ -43,7 +42,6 @@ class AboutBox : public QDialog {
     QPixmap picture_;
     QRect linkRect_;
     QPushButton* ok_ = nullptr;
-    bool centred_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

@@ -6,6 +6,15 @@
 
 namespace tracklore::app {
 
+void CentredDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        CenterDialog(this);
+        FirstShown();
+    }
+}
+
 void DialogPlacer::operator()(QWidget* widget, int x, int y, int width, int height) const {
     widget->setGeometry(DialogRect(units, x, y, width, height));
 }

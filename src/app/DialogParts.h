@@ -1,16 +1,30 @@
 #pragma once
 
+#include <QDialog>
 #include <QString>
 
 #include "app/UiMetrics.h"
 
-class QDialog;
 class QFont;
 class QObject;
 class QPushButton;
 class QWidget;
 
 namespace tracklore::app {
+
+// A dialog that places itself over its owner (or on the screen without one) the first time
+// it is shown; FirstShown() then runs once, for work that starts with the dialog.
+class CentredDialog : public QDialog {
+  public:
+    using QDialog::QDialog;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    virtual void FirstShown() {}
+
+  private:
+    bool shown_ = false;
+};
 
 // Places a dialog's controls at positions and sizes in dialog units of its font.
 struct DialogPlacer {

@@ -32,7 +32,7 @@ constexpr int DiscIdLimit = 8;
 
 FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                          TransferOptions options)
-    : QDialog(parent), session_(session), fonts_(fonts), options_(std::move(options)) {
+    : CentredDialog(parent), session_(session), fonts_(fonts), options_(std::move(options)) {
     const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
@@ -104,14 +104,6 @@ void FetchDialog::accept() {
     flags_.Clear();
     if (RunTransfer(session_, fonts_, this, *request, flags_, options_)) {
         QDialog::accept();
-    }
-}
-
-void FetchDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
     }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "freedb/Fetch.h"
 #include "platform/Session.h"
@@ -17,7 +16,7 @@ class LinkLabel;
 // "Lade FreeDB Trackliste": a record named by its category and disc ID. OK checks both
 // silently (nothing happens for a bad request) and runs the transfer; the dialog closes only
 // when a track list was loaded, otherwise it stays with the user's input for another try.
-class FetchDialog : public QDialog {
+class FetchDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -35,8 +34,6 @@ class FetchDialog : public QDialog {
     void accept() override;
 
   protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     Session& session_;
     UiFonts fonts_;
@@ -47,7 +44,6 @@ class FetchDialog : public QDialog {
     LinkLabel* link_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    bool centred_ = false;
 };
 
 }  // namespace tracklore::app

@@ -30,18 +30,10 @@ std::vector<std::string> DroppedPaths(const QMimeData* data) {
 }
 
 FileDropDialog::FileDropDialog(Session& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+    : CentredDialog(parent), session_(session) {
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setAcceptDrops(true);
-}
-
-void FileDropDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-    }
 }
 
 void FileDropDialog::dragEnterEvent(QDragEnterEvent* event) {

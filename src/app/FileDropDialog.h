@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
 
+#include "app/DialogParts.h"
 #include "platform/Session.h"
 
 class QMimeData;
@@ -16,21 +16,19 @@ std::vector<std::string> DroppedPaths(const QMimeData* data);
 // A modal dialog that centres itself over its owner when it is first shown and takes files
 // dropped anywhere on it: exactly one path goes to PathDropped, more are refused
 // (SingleDroppedPath).
-class FileDropDialog : public QDialog {
+class FileDropDialog : public CentredDialog {
   public:
     FileDropDialog(Session& session, QWidget* parent);
 
   protected:
     virtual void PathDropped(const std::string& path) = 0;
 
-    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
     Session& session_;
 
   private:
-    bool centred_ = false;
 };
 
 }  // namespace tracklore::app

@@ -30,7 +30,7 @@ bool RightAligned(int column) {
 
 FragmentDialog::FragmentDialog(const QString& heading, const std::vector<FragmentRow>& rows,
                                const UiFonts& fonts, QWidget* parent)
-    : QDialog(parent) {
+    : CentredDialog(parent) {
     const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
@@ -121,13 +121,8 @@ void FragmentDialog::reject() {
     done(AnswerNo);
 }
 
-void FragmentDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-        yes_->setFocus();
-    }
+void FragmentDialog::FirstShown() {
+    yes_->setFocus();
 }
 
 }  // namespace tracklore::app

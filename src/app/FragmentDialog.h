@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <vector>
 
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "platform/Platform.h"
 
@@ -16,7 +16,7 @@ namespace tracklore::app {
 // The results dialog of the MP3 scan: the fragments the ID3v1 records cut the file into,
 // one row each (number, artist, title, size). "&Ja" ends it with 6 (build the track list),
 // "&Nein" and closing with 7.
-class FragmentDialog : public QDialog {
+class FragmentDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -34,14 +34,13 @@ class FragmentDialog : public QDialog {
     void reject() override;
 
   protected:
-    void showEvent(QShowEvent* event) override;
+    void FirstShown() override;
 
   private:
     QLabel* heading_ = nullptr;
     QTableWidget* list_ = nullptr;
     QPushButton* yes_ = nullptr;
     QPushButton* no_ = nullptr;
-    bool centred_ = false;
 };
 
 // The list's place in pixels and its column widths.

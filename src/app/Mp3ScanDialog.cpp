@@ -101,7 +101,7 @@ bool AdjustCallingThreadNice(int step) {
 Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
                                              const UiFonts& fonts, FileOpener opener,
                                              QWidget* parent)
-    : QDialog(parent), session_(session), job_(job), opener_(std::move(opener)) {
+    : CentredDialog(parent), session_(session), job_(job), opener_(std::move(opener)) {
     const DialogPlacer place = PrepareDialog(this, Text(ProgressCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
@@ -160,13 +160,8 @@ void Mp3ScanProgressDialog::reject() {
     job_.cancelRequested = true;
 }
 
-void Mp3ScanProgressDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!started_) {
-        started_ = true;
-        CenterDialog(this);
-        StartWorker();
-    }
+void Mp3ScanProgressDialog::FirstShown() {
+    StartWorker();
 }
 
 void Mp3ScanProgressDialog::ShowProgress(int percent) {

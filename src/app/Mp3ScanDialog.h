@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <QThread>
 
+#include "app/DialogParts.h"
 #include "app/FileDropDialog.h"
 #include "app/UiMetrics.h"
 #include "mp3/Mp3Scan.h"
@@ -35,7 +35,7 @@ bool AdjustCallingThreadNice(int step);
 // which the scan takes at the next chunk. The worker's questions, messages, the results
 // dialog and the main window's refresh are carried out on the user-interface thread while
 // the worker waits, so they have all run before the dialog closes.
-class Mp3ScanProgressDialog : public QDialog {
+class Mp3ScanProgressDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -55,7 +55,7 @@ class Mp3ScanProgressDialog : public QDialog {
     void reject() override;
 
   protected:
-    void showEvent(QShowEvent* event) override;
+    void FirstShown() override;
 
   private:
     void StartWorker();
@@ -71,7 +71,6 @@ class Mp3ScanProgressDialog : public QDialog {
     QPushButton* cancel_ = nullptr;
     QThread* worker_ = nullptr;
     QThread::Priority priority_ = QThread::NormalPriority;
-    bool started_ = false;
 };
 
 // The options dialog of the MP3 scan: the file, the three search methods, and Start, which

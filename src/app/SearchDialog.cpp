@@ -33,7 +33,7 @@ constexpr int WordsLimit = 200;
 
 SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                            SearchOptions searchOptions, TransferOptions transferOptions)
-    : QDialog(parent),
+    : CentredDialog(parent),
       session_(session),
       fonts_(fonts),
       searchOptions_(std::move(searchOptions)),
@@ -203,14 +203,6 @@ bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void SearchDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-    }
 }
 
 }  // namespace tracklore::app

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <atomic>
 
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "freedb/Fetch.h"
 #include "freedb/Search.h"
@@ -22,7 +22,7 @@ namespace tracklore::app {
 // message line before any search, while one runs, after a failed one and after one without
 // results; otherwise the titles. The check box decides whether the dialog stays open after
 // a load. There is no Cancel button and Escape does not close it; the close box does.
-class SearchDialog : public QDialog {
+class SearchDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -47,7 +47,6 @@ class SearchDialog : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -64,7 +63,6 @@ class SearchDialog : public QDialog {
     std::atomic<bool> cancel_{false};
     bool searching_ = false;
     bool closePending_ = false;
-    bool centred_ = false;
 
     QLineEdit* words_ = nullptr;
     QPushButton* search_ = nullptr;

@@ -52,7 +52,7 @@ int PriorityNameId(int priority) {
 
 SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiFonts& fonts,
                                QWidget* parent)
-    : QDialog(parent), session_(session), store_(store) {
+    : CentredDialog(parent), session_(session), store_(store) {
     const Settings& settings = session.settings;
     const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
     const DialogBaseUnits units = place.units;
@@ -159,14 +159,6 @@ void SettingsDialog::accept() {
     // The time format may have changed: the rows show their times anew.
     session_.ui.RefreshTrackTexts();
     QDialog::accept();
-}
-
-void SettingsDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
-    }
 }
 
 }  // namespace tracklore::app

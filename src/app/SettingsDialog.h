@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "platform/Session.h"
 
@@ -22,7 +21,7 @@ int PriorityNameId(int priority);
 // priority of the MP3 scan, the time format). OK checks that the address holds both
 // markers, stores the values and writes them to the settings file at once, where the other
 // running copies pick them up; Abbruch, Escape and the close box change nothing.
-class SettingsDialog : public QDialog {
+class SettingsDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -40,8 +39,6 @@ class SettingsDialog : public QDialog {
     void accept() override;
 
   protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     Session& session_;
     SettingsStore* store_;
@@ -52,7 +49,6 @@ class SettingsDialog : public QDialog {
     QCheckBox* msh_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    bool centred_ = false;
 };
 
 }  // namespace tracklore::app

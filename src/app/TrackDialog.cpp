@@ -31,7 +31,7 @@ constexpr int TextFieldLimit = static_cast<int>(decltype(Track::title)::maxLengt
 }  // namespace
 
 TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWidget* parent)
-    : QDialog(parent), session_(session), index_(index) {
+    : CentredDialog(parent), session_(session), index_(index) {
     shown_ = LoadTrackProperties(session.doc, index, session.timeFormat());
     const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
     const DialogBaseUnits units = place.units;
@@ -103,14 +103,6 @@ void TrackDialog::accept() {
     });
     if (stored) {
         QDialog::accept();
-    }
-}
-
-void TrackDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!centred_) {
-        centred_ = true;
-        CenterDialog(this);
     }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "model/Editing.h"
 #include "platform/Session.h"
@@ -15,7 +14,7 @@ namespace tracklore::app {
 // The track properties dialog: length, title and performer of one track, laid out from its
 // dialog units in the dialog font. OK checks the length and stores the fields; every
 // warning keeps the dialog open with the focus on the length field.
-class TrackDialog : public QDialog {
+class TrackDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -30,8 +29,6 @@ class TrackDialog : public QDialog {
     void accept() override;
 
   protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     Session& session_;
     int index_;
@@ -41,7 +38,6 @@ class TrackDialog : public QDialog {
     QLineEdit* performer_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    bool centred_ = false;
 };
 
 }  // namespace tracklore::app

@@ -22,7 +22,7 @@ constexpr int CancelText = 5605;
 
 TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const FetchRequest& request,
                                TransferFlags& flags, TransferOptions options, QWidget* owner)
-    : QDialog(owner),
+    : CentredDialog(owner),
       session_(session),
       request_(request),
       flags_(flags),
@@ -70,13 +70,8 @@ bool TransferDialog::WorkerRunning() const {
     return worker_ && worker_->isRunning();
 }
 
-void TransferDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!started_) {
-        started_ = true;
-        CenterDialog(this);
-        StartWorker();
-    }
+void TransferDialog::FirstShown() {
+    StartWorker();
 }
 
 void TransferDialog::StartWorker() {

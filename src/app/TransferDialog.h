@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
+#include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "freedb/Fetch.h"
 #include "platform/Session.h"
@@ -18,7 +18,7 @@ namespace tracklore::app {
 // asks the worker to stop, and the worker ends the dialog when it is done. Messages and
 // window refreshes of the worker run on the UI thread while the dialog is still up, so the
 // document is replaced and the window refreshed before the dialog closes.
-class TransferDialog : public QDialog {
+class TransferDialog : public CentredDialog {
     Q_OBJECT
 
   public:
@@ -35,7 +35,7 @@ class TransferDialog : public QDialog {
     void reject() override;
 
   protected:
-    void showEvent(QShowEvent* event) override;
+    void FirstShown() override;
 
   private:
     void StartWorker();
@@ -48,7 +48,6 @@ class TransferDialog : public QDialog {
     QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
     std::unique_ptr<QThread> worker_;
-    bool started_ = false;
 };
 
 // Runs the transfer of a validated, lower-case request in the modal transfer dialog over
