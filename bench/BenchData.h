@@ -1,11 +1,31 @@
 #pragma once
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace tracklore::bench {
+
+// A new private folder `prefix`-XXXXXX under `base` (the system's temporary folder when
+// empty); empty with a message on failure.
+inline std::string MakeBenchDir(const std::string& prefix, const std::string& base = "") {
+    const std::filesystem::path parent =
+        base.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(base);
+    const std::string pattern = (parent / (prefix + "-XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!mkdtemp(name.data())) {
+        std::perror("mkdtemp");
+        return {};
+    }
+    return name.data();
+}
 
 // Deterministic bytes that look like compressed audio to a byte search: every value about
 // equally often, so "TAG" turns up by chance as in real files.

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "model/TrackList.h"
 #include "mp3/CueTag.h"
 #include "platform/ScriptedPlatform.h"
@@ -140,14 +141,11 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::string pattern = (fs::path(base) / "cuetag-bench-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!mkdtemp(name.data())) {
-        std::perror("mkdtemp");
+    const std::string dirName = tracklore::bench::MakeBenchDir("cuetag-bench", base);
+    if (dirName.empty()) {
         return 2;
     }
-    const fs::path dir = name.data();
+    const fs::path dir = dirName;
     const std::string source = (dir / "source.mp3").string();
     const std::string copy = (dir / "copy.mp3").string();
     const std::string album = (dir / "album.mp3").string();

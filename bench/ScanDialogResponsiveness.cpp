@@ -114,15 +114,10 @@ int main(int argc, char** argv) {
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tracklore-bench-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) {
-        std::perror("mkdtemp");
+    const std::string dir = tracklore::bench::MakeBenchDir("tracklore-bench");
+    if (dir.empty()) {
         return 2;
     }
-    const std::string dir = buffer.data();
     const std::string album = dir + "/album.mp3";
     std::printf("writing %llu MiB ...\n", static_cast<unsigned long long>(sizeMib));
     std::fflush(stdout);
