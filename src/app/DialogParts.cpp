@@ -1,7 +1,10 @@
 #include "app/DialogParts.h"
 
 #include <QDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableView>
 #include <QVariant>
 
 namespace tracklore::app {
@@ -25,6 +28,28 @@ DialogPlacer PrepareDialog(QDialog* dialog, const QString& caption, const QFont&
     dialog->setModal(true);
     dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     return DialogPlacer{BaseUnitsOf(font)};
+}
+
+void SetRowListLook(QTableView* list, const QFont& font) {
+    list->setFont(font);
+    list->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setShowGrid(true);
+    list->setWordWrap(false);
+    list->setTabKeyNavigation(false);
+    list->setCornerButtonEnabled(false);
+    list->setSortingEnabled(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    QHeaderView* header = list->horizontalHeader();
+    header->setFont(font);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(8);
 }
 
 void SetControlId(QObject* object, int id) {

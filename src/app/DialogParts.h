@@ -8,6 +8,7 @@
 class QFont;
 class QObject;
 class QPushButton;
+class QTableView;
 class QWidget;
 
 namespace tracklore::app {
@@ -35,6 +36,10 @@ struct DialogPlacer {
 // Sets up a modal dialog of fixed layout: its caption, its font and no help button in the
 // title bar. Returns the placer for its controls.
 DialogPlacer PrepareDialog(QDialog* dialog, const QString& caption, const QFont& font);
+
+// The look of a list of rows in columns: one whole row selected at a time, no editing, a
+// grid, no row headers, rows of the font's height + 4, fixed column headers.
+void SetRowListLook(QTableView* list, const QFont& font);
 
 // Gives a control its number, as the dynamic property "controlId" by which tests and
 // automation find it.

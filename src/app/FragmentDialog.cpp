@@ -49,23 +49,7 @@ FragmentDialog::FragmentDialog(const QString& heading, const std::vector<Fragmen
     list_ = new QTableWidget(static_cast<int>(rows.size()), 4, this);
     list_->setGeometry(FragmentListX, listY, FragmentListWidth, FragmentListHeight);
     list_->setToolTip(Text(TipList));
-    list_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(true);
-    list_->setWordWrap(false);
-    list_->setTabKeyNavigation(false);
-    list_->setCornerButtonEnabled(false);
-    list_->setSortingEnabled(false);
-    list_->verticalHeader()->hide();
-    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list_->verticalHeader()->setDefaultSectionSize(QFontMetrics(fonts.normal).height() + 4);
-    QHeaderView* header = list_->horizontalHeader();
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
-    header->setMinimumSectionSize(8);
+    SetRowListLook(list_, fonts.normal);
     for (int column = 0; column < 4; ++column) {
         auto* item = new QTableWidgetItem(Text(ColumnHeaderFirst + column));
         item->setTextAlignment((RightAligned(column) ? Qt::AlignRight : Qt::AlignLeft) |

@@ -484,26 +484,10 @@ void MainWindow::CreateControls() {
     model_ = new TrackListModel(this);
     list_ = new QTableView(client_);
     SetControlId(list_, IdList);
-    list_->setFont(fonts_.normal);
     list_->setModel(model_);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(true);
-    list_->setWordWrap(false);
-    list_->setTabKeyNavigation(false);
-    list_->setCornerButtonEnabled(false);
-    list_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    SetRowListLook(list_, fonts_.normal);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->setToolTip(Text(TipList));
-    list_->verticalHeader()->hide();
-    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list_->verticalHeader()->setDefaultSectionSize(QFontMetrics(fonts_.normal).height() + 4);
-    list_->horizontalHeader()->setFont(fonts_.normal);
-    list_->horizontalHeader()->setHighlightSections(false);
-    list_->horizontalHeader()->setSectionsClickable(false);
-    list_->horizontalHeader()->setStretchLastSection(false);
-    list_->horizontalHeader()->setMinimumSectionSize(8);
     for (int column = 0; column < 4; ++column) {
         list_->setColumnWidth(column, ColumnWidths[column]);
     }
