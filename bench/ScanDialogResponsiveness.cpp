@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     const int tracks = editor.Document().trackCount;
     std::vector<double> gaps = probe.gaps;
     std::sort(gaps.begin(), gaps.end());
-    const double longest = gaps.empty() ? 1e9 : gaps.back();
+    const double longest = gaps.empty() ? 0 : gaps.back();
     const double median = gaps.empty() ? 0 : gaps[gaps.size() / 2];
     std::printf("scan of %llu MiB through the dialogs: %.0f ms, %d tracks built\n",
                 static_cast<unsigned long long>(sizeMib), probe.scanMilliseconds, tracks);
@@ -191,7 +191,12 @@ int main(int argc, char** argv) {
     for (const std::string& message : messages) {
         std::printf("message: %s\n", message.c_str());
     }
-    const bool met = longest < TargetGapMilliseconds && tracks > 0;
+    if (gaps.empty()) {
+        std::printf(
+            "no beat came during the scan: too short to measure, try a larger "
+            "--size-mib\n");
+    }
+    const bool met = !gaps.empty() && longest < TargetGapMilliseconds && tracks > 0;
     std::printf("target: longest gap < %.0f ms: %s\n", TargetGapMilliseconds,
                 met ? "met" : "NOT met");
     if (!keep) {
