@@ -4,6 +4,7 @@
 #include <locale.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -41,6 +42,9 @@ constexpr std::string_view AsfHeaderId =
 constexpr int AsfMessage = 1062;
 
 constexpr std::size_t MaxWriterNameLength = 2047;
+// How far the cue sheet test reads on when a sheet starts in the first chunk but does not end
+// there. The longest sheet a 99-track list makes is about 70 KB.
+constexpr std::size_t CueSheetReadLimit = 1 << 20;
 
 bool HasBytesAt(std::string_view chunk, std::size_t offset, std::string_view bytes) {
     return offset + bytes.size() <= chunk.size() && chunk.substr(offset, bytes.size()) == bytes;
@@ -100,7 +104,9 @@ void TestAlbumWrap(Session& session, Mp3ScanJob& job, ByteSource& file, const un
 }
 
 // A cue sheet between the markers "CUESHEET" CR LF and "ENDCUESHEET", wherever they stand
-// in the chunk; its writer, when named, between "CUEVERSION" CR LF and "ENDCUEVERSION".
+// in the first chunk; its writer, when named, between "CUEVERSION" CR LF and "ENDCUEVERSION".
+// A sheet that starts in the chunk and runs on past it (a long list in the tag) is read on
+// from the file, up to CueSheetReadLimit bytes from its start.
 void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::string_view chunk) {
     constexpr std::string_view begin = "CUESHEET\r\n";
     constexpr std::string_view end = "ENDCUESHEET";
@@ -109,6 +115,20 @@ void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::stri
         return;
     }
     std::size_t endAt = chunk.find(end, at);
+    std::string longer;
+    if (endAt == std::string_view::npos && chunk.size() == ScanChunkSize &&
+        job.fileSize > chunk.size()) {
+        longer.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(job.fileSize, CueSheetReadLimit)));
+        file.SeekTo(0);
+        const std::size_t got = file.Read(longer.data(), longer.size());
+        if (file.Failed()) {
+            return;  // the chunk itself was read; the main loop reports errors of its own
+        }
+        longer.resize(got);
+        chunk = longer;
+        endAt = chunk.find(end, at);
+    }
     if (endAt == std::string_view::npos || endAt < at + begin.size()) {
         return;
     }

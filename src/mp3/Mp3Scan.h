@@ -14,8 +14,9 @@ namespace tracklore {
 
 // The scan of one MP3 file that holds a whole album. The file is read once, front to back,
 // in chunks of ScanChunkSize bytes. The first chunk is searched for a cue sheet stored in
-// the ID3v2 tag and for an album-wrapper header, and tested for archive and media
-// signatures; every chunk is searched for the ID3v1 records of joined tracks.
+// the ID3v2 tag (a sheet that starts there and runs on past it is read on to its end) and
+// for an album-wrapper header, and tested for archive and media signatures; every chunk is searched
+// for the ID3v1 records of joined tracks.
 //
 // The scan runs as one synchronous call; the editor runs it on a worker thread while its
 // progress dialog is shown, and may request a cancel from the user-interface thread.

@@ -66,7 +66,7 @@ std::vector<std::string> Ids(const std::string& file) {
 
 const std::vector<std::string> NewIds = {"TRCK", "TPE1", "TIT2", "TALB", "TYER", "TCON", "GEOB"};
 
-// The cue sheet as the MP3 scan finds it: between the markers in the first 64 KiB.
+// The cue sheet between its markers in the first 64 KiB (the short sheets of these tests).
 std::string ExtractCue(const std::string& file) {
     std::string head = file.substr(0, 65536);
     std::size_t begin = head.find("CUESHEET\r\n");
@@ -160,14 +160,8 @@ TEST(CueTagWriter, FileWithoutTagGetsNewTagInFrontOfUnchangedAudio) {
     }
 }
 
-TEST(CueTagWriter, TheMp3ScanFindsTheCueSheetAgain) {
-    TempDir dir;
-    const std::string path = dir.Write("album.mp3", Audio());
-    Fixture f;
-    FillAlbum(f.doc);
-    ASSERT_TRUE(Write(f, path));
-    ASSERT_TRUE(Write(f, path));  // and once more in place
-
+// Scans `path` as the MP3 import does, answering Yes, and checks that it gives back `doc`.
+void ExpectScanGivesBack(const std::string& path, const TrackList& doc) {
     Fixture back;
     back.ui.AnswerNext(MsgResult::Yes);
     Mp3ScanJob job;
@@ -176,18 +170,47 @@ TEST(CueTagWriter, TheMp3ScanFindsTheCueSheetAgain) {
     ASSERT_EQ(back.ui.MessageIds(), std::vector<int>{1064});
     EXPECT_NE(back.ui.messages[0].text.find("Tracklore v1.6"), std::string::npos);
     ASSERT_TRUE(job.trackListBuilt);
-    EXPECT_EQ(back.doc.cd.title.str(), f.doc.cd.title.str());
-    EXPECT_EQ(back.doc.cd.artist.str(), f.doc.cd.artist.str());
-    EXPECT_EQ(back.doc.cd.year.str(), f.doc.cd.year.str());
-    EXPECT_EQ(back.doc.cd.genre.str(), f.doc.cd.genre.str());
-    EXPECT_EQ(back.doc.cd.totalSeconds, f.doc.cd.totalSeconds);
+    EXPECT_EQ(back.doc.cd.title.str(), doc.cd.title.str());
+    EXPECT_EQ(back.doc.cd.artist.str(), doc.cd.artist.str());
+    EXPECT_EQ(back.doc.cd.year.str(), doc.cd.year.str());
+    EXPECT_EQ(back.doc.cd.genre.str(), doc.cd.genre.str());
+    EXPECT_EQ(back.doc.cd.totalSeconds, doc.cd.totalSeconds);
     EXPECT_EQ(back.doc.cd.audioFile.str(), "album");
-    ASSERT_EQ(back.doc.trackCount, f.doc.trackCount);
-    for (int i = 0; i < f.doc.trackCount; ++i) {
-        EXPECT_EQ(back.doc.tracks[i].title.str(), f.doc.tracks[i].title.str());
-        EXPECT_EQ(back.doc.tracks[i].performer.str(), f.doc.tracks[i].performer.str());
-        EXPECT_EQ(back.doc.tracks[i].start, f.doc.tracks[i].start);
+    ASSERT_EQ(back.doc.trackCount, doc.trackCount);
+    for (int i = 0; i < doc.trackCount; ++i) {
+        EXPECT_EQ(back.doc.tracks[i].title.str(), doc.tracks[i].title.str());
+        EXPECT_EQ(back.doc.tracks[i].performer.str(), doc.tracks[i].performer.str());
+        EXPECT_EQ(back.doc.tracks[i].start, doc.tracks[i].start);
     }
+}
+
+TEST(CueTagWriter, TheMp3ScanFindsTheCueSheetAgain) {
+    TempDir dir;
+    const std::string path = dir.Write("album.mp3", Audio());
+    Fixture f;
+    FillAlbum(f.doc);
+    ASSERT_TRUE(Write(f, path));
+    ASSERT_TRUE(Write(f, path));  // and once more in place
+    ExpectScanGivesBack(path, f.doc);
+}
+
+// 99 tracks with the longest texts make a cue sheet of more than 64 KiB: the scan reads on
+// past its first chunk to the end marker instead of losing the sheet it wrote itself.
+TEST(CueTagWriter, TheLongestCueSheetIsFoundAgainToo) {
+    TempDir dir;
+    const std::string path = dir.Write("album.mp3", Audio());
+    Fixture f;
+    FillAlbum(f.doc);
+    f.doc.trackCount = MaxTracks;
+    for (int i = 0; i < MaxTracks; ++i) {
+        f.doc.tracks[i].title = std::string(299, static_cast<char>('a' + i % 26));
+        f.doc.tracks[i].performer = std::string(299, static_cast<char>('A' + i % 26));
+        f.doc.tracks[i].start = 150 + i * 750;
+    }
+    f.doc.cd.totalSeconds = 99 * 10 + 60;
+    ASSERT_TRUE(Write(f, path));
+    ASSERT_GT(Id3TagLength(ReadFileBytes(path)), 65536u);
+    ExpectScanGivesBack(path, f.doc);
 }
 
 TEST(CueTagWriter, WritingTwiceWritesInPlaceAndReplacesTheFirstTag) {

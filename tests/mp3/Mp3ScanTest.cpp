@@ -126,15 +126,24 @@ TEST(Mp3Scan, AnswersToTheCueSheetQuestion) {
     EXPECT_FALSE(cancel.job.finished);
     EXPECT_EQ(cancel.f.doc.trackCount, 0);
 
-    // The markers must lie wholly within the first chunk: here "ENDCUESHEET" is cut by its
-    // end (the tag is padded in front of the markers).
-    ScanRun late;
+    // A sheet that starts in the first chunk but ends past it is read on to its end marker;
+    // here "ENDCUESHEET" is cut by the chunk's end (the tag is padded in front of the markers).
     std::string markers = "CUESHEET\r\n" + Cue + "ENDCUESHEET";
     std::string body = std::string(65536 - 10 - markers.size() + 5, '\0') + markers;
+    ScanRun late;
+    late.f.ui.AnswerNext(MsgResult::Yes);
     late.Run(Id3v2Header(static_cast<std::uint32_t>(body.size())) + body + TwoTracks());
-    EXPECT_TRUE(late.f.ui.messages.empty());
-    EXPECT_EQ(late.f.ui.fragmentDialogs.size(), 1u);
-    EXPECT_EQ(late.f.doc.trackCount, 2);
+    EXPECT_EQ(late.f.ui.MessageIds(), std::vector<int>{1063});
+    EXPECT_TRUE(late.f.ui.fragmentDialogs.empty());
+    EXPECT_TRUE(late.job.trackListBuilt);
+
+    // Without an end marker anywhere the start marker alone offers nothing.
+    body.resize(body.size() - 11);
+    ScanRun open;
+    open.Run(Id3v2Header(static_cast<std::uint32_t>(body.size())) + body + TwoTracks());
+    EXPECT_TRUE(open.f.ui.messages.empty());
+    EXPECT_EQ(open.f.ui.fragmentDialogs.size(), 1u);
+    EXPECT_EQ(open.f.doc.trackCount, 2);
 }
 
 TEST(Mp3Scan, AlbumWrapHeaderIsOfferedBeforeTheCueSheet) {
