@@ -188,8 +188,13 @@ bool SaveDocumentAs(CliApp& app, const std::string& out, int filterIndex) {
     return SaveDocument(app.session, true);
 }
 
+bool OpenInput(CliApp& app, const std::string& path) {
+    return OpenDocument(app.session, AbsolutePath(path)) && !app.ui.ErrorShown();
+}
+
 int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& out, bool json) {
-    bool ok = imported && (!out || SaveDocumentAs(app, *out));
+    // An import that showed an error saves nothing.
+    bool ok = imported && !app.ui.ErrorShown() && (!out || SaveDocumentAs(app, *out));
     int status = app.Finish(ok);
     if (status == ExitOk) {
         std::cout << (json ? DocumentJson(app.doc)

@@ -50,6 +50,11 @@ class CliApp {
     int Finish(bool ok) const { return ok && !ui.ErrorShown() ? ExitOk : ExitFailed; }
 };
 
+// Opens the document named on the command line. True only when it was read without any error
+// message: a command writes nothing on the back of an input that showed an error (the XMCD
+// reader, for one, reports a bad line and still leaves an empty document behind).
+bool OpenInput(CliApp& app, const std::string& path);
+
 // The options every command accepts.
 extern const std::set<std::string> CommonFlags;
 

@@ -22,7 +22,7 @@ int RunConvert(const std::vector<std::string>& argv) {
     }
     CliApp app;
     app.ApplyCommonOptions(args);
-    if (!OpenDocument(app.session, AbsolutePath(args.Positional()[0]))) {
+    if (!OpenInput(app, args.Positional()[0])) {
         return ExitFailed;
     }
     // --format decides; without it the name does.

@@ -26,7 +26,7 @@ int RunExport(const std::vector<std::string>& argv) {
     }
     CliApp app;
     app.ApplyCommonOptions(args);
-    if (!OpenDocument(app.session, AbsolutePath(args.Positional()[0]))) {
+    if (!OpenInput(app, args.Positional()[0])) {
         return ExitFailed;
     }
     app.ui.PresetSaveFile(AbsolutePath(*out), filter->second);

@@ -16,7 +16,7 @@ int RunWriteTag(const std::vector<std::string>& argv) {
     }
     CliApp app;
     app.ApplyCommonOptions(args);
-    if (!OpenDocument(app.session, AbsolutePath(args.Positional()[0]))) {
+    if (!OpenInput(app, args.Positional()[0])) {
         return ExitFailed;
     }
     app.ui.PresetOpenFile(AbsolutePath(args.Positional()[1]));

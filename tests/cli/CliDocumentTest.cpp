@@ -108,6 +108,34 @@ TEST(CliConvert, BothWaysAndTheSaveAsRules) {
     EXPECT_EQ(RunCli({"convert", dir.file("none.cue"), "-o", xmcd}).status, 1);
 }
 
+// A command whose input showed an error writes nothing: not the output of convert or export,
+// not the tag of write-tag, and it says nothing of success.
+TEST(CliCommands, NothingIsWrittenAfterAnInputThatShowedAnError) {
+    TempDir dir;
+    const std::string bad = dir.Write("bad.xmcd", "# xmcd\nTTITLE0=x\n");
+    const std::string good = dir.Write("good.cue", "TITLE \"kept\"\r\n");
+    const std::string mp3 = dir.Write("album.mp3", test::mp3::CbrStream(64 * 1024));
+    ASSERT_EQ(RunCli({"write-tag", Example, mp3}).status, 0);
+    const std::string tagged = test::ReadFileBytes(mp3);
+    const std::vector<std::vector<std::string>> commands = {
+        {"convert", bad, "-o", good, "--yes"},
+        {"convert", bad, "-o", good, "--format", "xmcd", "--yes"},
+        {"export", bad, "-o", good, "--format", "txt", "--yes"},
+        {"write-tag", bad, mp3, "--yes"},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command[0] + " " + command[command.size() - 2]);
+        auto result = RunCli(command);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_NE(result.err.find("Unbekanntes Schl\u00fcsselwort in Zeile 2"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.err.find("Fertig:"), std::string::npos) << result.err;
+        EXPECT_EQ(test::ReadFileBytes(good), "TITLE \"kept\"\r\n");
+        EXPECT_EQ(test::ReadFileBytes(mp3), tagged);
+    }
+}
+
 // An independent cue sheet parser reads what convert writes.
 TEST(CliConvert, CuetoolsAcceptTheWrittenSheet) {
     if (!test::HaveProgram("cueprint") || !test::HaveProgram("cuebreakpoints")) {
