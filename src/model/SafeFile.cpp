@@ -25,15 +25,54 @@ SafeFile::~SafeFile() {
     Discard();
 }
 
+std::string ResolveLinks(const std::string& path) {
+    std::string current = path;
+    // As many links as the kernel follows before it gives up with ELOOP.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+            return current;
+        }
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        if (next.empty()) {
+            return current;
+        }
+        // A relative link is relative to the folder that holds the link.
+        const std::size_t slash = current.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos) {
+            next = current.substr(0, slash + 1) + next;
+        }
+        current = next;
+    }
+    return current;
+}
+
 bool SafeFile::Create(const std::string& target) {
     Discard();
     renameFailed_ = false;
-    target_ = target;
-    std::string dir = DirPart(target);
-    std::string name = FileNamePart(target);
-    // A hidden name in the same folder, so the rename stays on one file system; mkstemp
-    // makes it unique and creates it exclusively.
-    std::string pattern = dir + "." + (name.empty() ? std::string("tracklore") : name) + ".XXXXXX";
+    // A symbolic link stays a link: its target is replaced, beside which the temporary
+    // file then lives.
+    target_ = ResolveLinks(target);
+    // An existing file that its owner protected against writing is refused, as opening it
+    // for writing would be, rather than replaced behind its protection.
+    if (::faccessat(AT_FDCWD, target_.c_str(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        error_ = errno;
+        errno = error_;
+        return false;
+    }
+    // A short hidden name in the same folder, so the rename stays on one file system and
+    // the name fits whatever the target's name is; mkostemp makes it unique and creates it
+    // exclusively.
+    const std::size_t slash = target_.rfind('/');
+    const std::string dir =
+        slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    std::string pattern = dir + TemporaryNamePrefix + "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     fd_ = ::mkostemp(buffer.data(), O_CLOEXEC);
@@ -104,8 +143,10 @@ bool SafeFile::Commit() {
         return false;
     }
     // Make the rename itself durable.
-    int dirFd = ::open(DirPart(target_).empty() ? "." : DirPart(target_).c_str(),
-                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::size_t slash = target_.rfind('/');
+    const std::string dir =
+        slash == std::string::npos ? std::string(".") : target_.substr(0, slash + 1);
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

@@ -7,6 +7,13 @@
 
 namespace tracklore {
 
+// Temporary files are named this prefix and six random letters or digits.
+constexpr const char* TemporaryNamePrefix = ".tracklore-";
+
+// The file a write to `path` replaces: a symbolic link (also a chain of them, also one whose
+// target does not exist yet) is followed to its target; any other path is itself.
+std::string ResolveLinks(const std::string& path);
+
 // Writes a file so that a crash, a full disk or a failing write never leaves a half-written
 // file in place of a good one: the bytes go to a new temporary file in the target's folder
 // (created exclusively, unpredictable name), are flushed to disk, and the temporary file is
@@ -19,7 +26,8 @@ class SafeFile {
     SafeFile(const SafeFile&) = delete;
     SafeFile& operator=(const SafeFile&) = delete;
 
-    // Creates the temporary file beside `target`. False (errno set) when that fails.
+    // Creates the temporary file beside `target` (beside the file a symbolic link names). False
+    // (errno set) when that fails, and EACCES when the target exists but may not be written.
     bool Create(const std::string& target);
     bool Write(const void* data, std::size_t size);
     bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
@@ -31,6 +39,8 @@ class SafeFile {
     void Discard();
 
     const std::string& TemporaryPath() const { return tempPath_; }
+    // The file that Commit() replaces: the target with its symbolic links followed.
+    const std::string& Target() const { return target_; }
     // The open temporary file (-1 when none), for callers that fill it by other means than
     // Write(), e.g. an in-kernel copy; they write at the file position.
     int Descriptor() const { return fd_; }

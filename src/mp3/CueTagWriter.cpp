@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 
 #include "formats/CueSheet.h"
@@ -81,22 +80,23 @@ bool WriteAllAt(int fd, const char* bytes, std::size_t size, off_t offset) {
     return true;
 }
 
-// Temporary files of a rewrite are named "." + the MP3's name + "." + six letters or digits.
-// While the writer works it holds an exclusive lock on its temporary file, which also carries
-// a marker attribute. A writer that was killed leaves its file behind, marked and unlocked;
-// such leftovers of the same MP3 are removed before the next rewrite. A file without the
-// marker (a user's own ".album.mp3.backup") or one that anybody holds locked is left alone.
-// On a file system without extended attributes nothing is marked, so nothing is removed; the
-// same holds for the empty file of a writer killed between creating and marking it.
+// A rewrite's temporary file has the short name of every safely written file (SafeFile.h).
+// While the writer works it holds an exclusive lock on it, and the file carries a marker
+// attribute whose value is the name of the MP3 file it will become. A writer that was killed
+// leaves its file behind, marked and unlocked; such leftovers of the same MP3 are removed
+// before the next rewrite. A file without the marker (a document being saved, a user's own
+// file), one marked for another MP3, or one that anybody holds locked is left alone. On a
+// file system without extended attributes nothing is marked, so nothing is removed; the same
+// holds for the empty file of a writer killed between creating and marking it.
 constexpr const char* PartialMarker = "user.tracklore.partial";
 
-bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
+bool HasTemporaryName(std::string_view entry) {
     constexpr std::size_t RandomPart = 6;
-    if (entry.size() != fileName.size() + 2 + RandomPart || entry[0] != '.' ||
-        entry.substr(1, fileName.size()) != fileName || entry[fileName.size() + 1] != '.') {
+    const std::string_view prefix = TemporaryNamePrefix;
+    if (entry.size() != prefix.size() + RandomPart || entry.substr(0, prefix.size()) != prefix) {
         return false;
     }
-    for (char c : entry.substr(fileName.size() + 2)) {
+    for (char c : entry.substr(prefix.size())) {
         bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (!alnum) {
             return false;
@@ -105,16 +105,31 @@ bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
     return true;
 }
 
+// Whether the open file carries the marker naming `fileName`.
+bool MarkedFor(int fd, const std::string& fileName) {
+    std::string value(fileName.size() + 1, '\0');
+    ssize_t n = ::fgetxattr(fd, PartialMarker, value.data(), value.size());
+    return n >= 0 && static_cast<std::size_t>(n) == fileName.size() &&
+           value.compare(0, fileName.size(), fileName) == 0;
+}
+
+std::string BaseNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 void RemoveAbandonedTemporaries(const std::string& target) {
-    const std::string dir = DirPart(target);
-    const std::string name = FileNamePart(target);
+    const std::size_t slash = target.rfind('/');
+    const std::string dir =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = BaseNameOf(target);
     std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(dir.empty() ? "." : dir.c_str()),
                                                ::closedir);
     if (!folder) {
         return;
     }
     while (const dirent* entry = ::readdir(folder.get())) {
-        if (!IsTemporaryNameOf(entry->d_name, name)) {
+        if (!HasTemporaryName(entry->d_name)) {
             continue;
         }
         const std::string path = dir + entry->d_name;
@@ -123,19 +138,10 @@ void RemoveAbandonedTemporaries(const std::string& target) {
         if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             continue;
         }
-        char marker = 0;
-        if (::fgetxattr(file.get(), PartialMarker, &marker, 1) == 1 && marker == '1' &&
-            ::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
+        if (MarkedFor(file.get(), name) && ::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
             ::unlink(path.c_str());
         }
     }
-}
-
-// The path whose file is replaced: a symbolic link stays a link to the new file.
-std::string ReplaceTarget(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path real = std::filesystem::canonical(path, ec);
-    return ec ? path : real.string();
 }
 
 bool WriteInPlace(Session& session, const std::string& path, const std::string& tag) {
@@ -216,10 +222,11 @@ bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint
 
 bool Rewrite(Session& session, const std::string& path, FileSource& source,
              std::uint64_t audioStart, const std::string& tag) {
-    const std::string target = ReplaceTarget(path);
+    // A symbolic link stays a link to the new file.
+    const std::string target = ResolveLinks(path);
     // A write-protected file is not replaced behind its protection, just as it is not
     // written in place.
-    if (::access(target.c_str(), W_OK) != 0) {
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         ShowError(session, str::CannotOpenFile, {path});
         return false;
     }
@@ -232,7 +239,8 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
     // Marks the temporary file as ours and as in use for as long as this writer lives.
     FileHandle lock(::open(out.TemporaryPath().c_str(), O_RDONLY | O_CLOEXEC));
     if (lock.get() >= 0 && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
-        ::fsetxattr(lock.get(), PartialMarker, "1", 1, 0);
+        const std::string name = BaseNameOf(target);
+        ::fsetxattr(lock.get(), PartialMarker, name.data(), name.size(), 0);
     }
 
     if (!out.Write(tag)) {

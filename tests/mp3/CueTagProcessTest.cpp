@@ -173,10 +173,15 @@ TEST(CueTagProcess, CommandLine) {
     EXPECT_EQ(RunCli({"write-tag", doc, mp3, "--bogus"}).status, 2);
 }
 
-bool IsHiddenTemporaryOf(const std::string& entry, const std::string& name) {
-    return std::regex_match(entry,
-                            std::regex("\\." + std::regex_replace(name, std::regex("\\."), "\\.") +
-                                       "\\.[A-Za-z0-9]{6}"));
+// A temporary file of a rewrite: the short hidden name of every safe write and, once the
+// writer marked it, the marker naming the MP3 it belongs to.
+bool IsTemporaryOf(const fs::path& dir, const std::string& entry, const std::string& name) {
+    if (!std::regex_match(entry, std::regex("\\.tracklore-[A-Za-z0-9]{6}"))) {
+        return false;
+    }
+    char marker[256] = {};
+    ssize_t n = ::getxattr((dir / entry).c_str(), "user.tracklore.partial", marker, sizeof marker);
+    return n < 0 || std::string(marker, static_cast<std::size_t>(n)) == name;
 }
 
 // Starts tracklore-cli write-tag with its output thrown away.
@@ -273,7 +278,7 @@ TEST(CueTagProcess, KilledRewriteLeavesTheOriginalIntact) {
                 continue;
             }
             // Anything else is a hidden temporary file that no MP3 mask matches.
-            EXPECT_TRUE(IsHiddenTemporaryOf(name, "album.mp3")) << name;
+            EXPECT_TRUE(IsTemporaryOf(work.path(), name, "album.mp3")) << name;
             newLeftover = newLeftover || !before.count(name);
         }
         if (now == original && newLeftover) {

@@ -395,23 +395,26 @@ TEST(CueTagWriter, RewriteKeepsPermissionsAndSymbolicLinks) {
               1);
 }
 
-// Marks a file as the writer marks its temporary files; false when the file system has no
-// extended attributes.
-bool MarkPartial(const std::string& path) {
-    return ::setxattr(path.c_str(), "user.tracklore.partial", "1", 1, 0) == 0;
+// Marks a file as the writer marks its temporary files for the MP3 `mp3Name`; false when the
+// file system has no extended attributes.
+bool MarkPartial(const std::string& path, const std::string& mp3Name) {
+    return ::setxattr(path.c_str(), "user.tracklore.partial", mp3Name.data(), mp3Name.size(), 0) ==
+           0;
 }
 
 TEST(CueTagWriter, LeftoversOfAKilledWriterAreRemovedButNotThoseInUse) {
     TempDir dir;
     const std::string path = dir.Write("album.mp3", Audio());
-    const std::string abandoned = dir.Write(".album.mp3.Ab12Cd", "half written");
-    if (!MarkPartial(abandoned)) {
+    const std::string abandoned = dir.Write(".tracklore-Ab12Cd", "half written");
+    if (!MarkPartial(abandoned, "album.mp3")) {
         GTEST_SKIP() << "no extended attributes on this file system";
     }
-    const std::string inUse = dir.Write(".album.mp3.Zz9999", "being written");
-    const std::string otherFile = dir.Write(".other.mp3.Ab12Cd", "not ours");
-    const std::string unmarked = dir.Write(".album.mp3.backup", "the user's own file");
-    ASSERT_TRUE(MarkPartial(inUse) && MarkPartial(otherFile));
+    const std::string inUse = dir.Write(".tracklore-Zz9999", "being written");
+    const std::string otherFile = dir.Write(".tracklore-Ab12Ce", "not ours");
+    const std::string prefixOnly = dir.Write(".tracklore-Ab12Cf", "album.mp3 as a prefix only");
+    const std::string unmarked = dir.Write(".tracklore-Qq1234", "a document being saved");
+    ASSERT_TRUE(MarkPartial(inUse, "album.mp3") && MarkPartial(otherFile, "other.mp3") &&
+                MarkPartial(prefixOnly, "album.mp"));
     int lock = ::open(inUse.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(lock, 0);
     ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
@@ -422,8 +425,9 @@ TEST(CueTagWriter, LeftoversOfAKilledWriterAreRemovedButNotThoseInUse) {
     EXPECT_FALSE(fs::exists(abandoned));
     EXPECT_TRUE(fs::exists(inUse));
     EXPECT_TRUE(fs::exists(otherFile));
-    EXPECT_EQ(ReadFileBytes(unmarked), "the user's own file");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+    EXPECT_TRUE(fs::exists(prefixOnly));
+    EXPECT_EQ(ReadFileBytes(unmarked), "a document being saved");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 5);
     // The new MP3 does not carry the marker of its temporary file.
     char marker = 0;
     EXPECT_LT(::getxattr(path.c_str(), "user.tracklore.partial", &marker, 1), 0);
@@ -456,24 +460,31 @@ TEST(CueTagWriter, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
 }
 
 TEST(CueTagWriter, NoWriteAccess) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may write into any folder";
-    }
     TempDir dir;
     const std::string audio = Audio();
     const std::string path = dir.Write("ro/album.mp3", audio);
+    const std::string protectedPath = dir.Write("rw/album.mp3", audio);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
     ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0555), 0);
-    Fixture f;
-    EXPECT_FALSE(Write(f, path));
-    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{1162});
+    ASSERT_EQ(::chmod(dir.file("rw").c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(protectedPath.c_str(), 0444), 0);
+    const std::string failure = test::RunUnprivileged([&]() -> std::string {
+        // A folder without write access: no temporary file for the rewrite.
+        Fixture f;
+        if (Write(f, path) || f.ui.MessageIds() != std::vector<int>{1162}) {
+            return "read-only folder not refused with 1162";
+        }
+        // A write-protected file in a writable folder is left alone on both routes.
+        if (Write(f, protectedPath) || f.ui.MessageIds().back() != 1048) {
+            return "protected file not refused with 1048";
+        }
+        return {};
+    });
+    EXPECT_EQ(failure, "");
     EXPECT_EQ(ReadFileBytes(path), audio);
-
-    // A write-protected file in a writable folder is left alone on both routes.
-    ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    EXPECT_FALSE(Write(f, path));
-    EXPECT_EQ(f.ui.MessageIds().back(), 1048);
-    EXPECT_EQ(ReadFileBytes(path), audio);
+    EXPECT_EQ(ReadFileBytes(protectedPath), audio);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("rw")), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -33,6 +35,53 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     return path;
+}
+
+std::string RunUnprivileged(const std::function<std::string()>& body) {
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return "pipe failed";
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(channel[0]);
+        ::close(channel[1]);
+        return "fork failed";
+    }
+    if (pid == 0) {
+        ::close(channel[0]);
+        std::string report;
+        if (::geteuid() == 0) {
+            constexpr uid_t Nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(Nobody, Nobody, Nobody) != 0 ||
+                ::setresuid(Nobody, Nobody, Nobody) != 0) {
+                report = "cannot drop to user 65534";
+            }
+        }
+        if (report.empty()) {
+            report = body();
+        }
+        if (report.empty()) {
+            report = "ok";
+        }
+        ssize_t ignored = ::write(channel[1], report.data(), report.size());
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(channel[0], buffer, sizeof buffer)) > 0) {
+        report.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (report.empty()) {
+        return "the child ended without a report";
+    }
+    return report == "ok" ? std::string() : report;
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ class TempDir {
 };
 
 std::string ReadFileBytes(const std::string& path);
+
+// Runs `body` in a child process as a user without special rights: as the process itself when
+// it is not root, else as user and group 65534 (root may write anything, so permission checks
+// need somebody else). `body` returns an empty text on success, else what went wrong, which
+// this function returns (also when the child could not drop its rights or did not finish).
+// Folders the child must enter need rights for "others".
+std::string RunUnprivileged(const std::function<std::string()>& body);
 
 // Builders of MP3 stream bytes.
 namespace mp3 {
