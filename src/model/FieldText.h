@@ -7,8 +7,8 @@
 
 namespace tracklore {
 
-// Cuts a text to a fixed field of `capacity` bytes, one of which the original record kept
-// for its terminator: at most capacity - 1 bytes survive. This is the one place the rule lives.
+// Cuts a text to a field of `capacity`: a field keeps at most capacity - 1 characters. This is
+// the one place the rule lives.
 inline std::string CutToField(std::string_view text, std::size_t capacity) {
     if (capacity == 0) {
         return {};

@@ -65,7 +65,7 @@ void ForEachLine(std::string_view text, std::size_t maxLength, Fn&& fn) {
     }
 }
 
-// Longest line the readers keep (the original line buffer held 2047 characters).
+// Readers keep lines up to 2047 characters; the rest of a longer line is cut off.
 constexpr std::size_t MaxLineLength = 2047;
 
 // Skips a UTF-8 byte-order mark at the start of a text.
