@@ -3,10 +3,11 @@
 // - no control characters (lines end at LF) in any text;
 // - texts the readers trim lose their blanks at both ends (album fields; XMCD splits);
 // - no artist/title separator where a reader splits at it (XMCD album artist and performers,
-//   XMCD titles of tracks by the album artist, a cue sheet's album title);
+//   XMCD titles of tracks by the album artist);
 // - album artist and performers not empty, disc ID not empty (readers fill these in);
 // - in a cue sheet: no ";" and no leading double quote in year, genre and disc ID (REM
-//   lines), the first track at frame 150, ascending starts, M:S:F mode.
+//   lines), the first track at frame 150 or later, ascending starts, M:S:F mode;
+// - a total of at most MaxTotalSeconds (readers hold larger ones at that bound).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <string>
@@ -95,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.cd.artist = artist;
     doc.cd.artist = Solid(doc.cd.artist.str(), "Band");
     std::string title = Solid(Cut<void>(in, 127), "Album");
-    doc.cd.title = forCue ? NoSeparators(title) : title;
+    doc.cd.title = title;
     doc.cd.title = Solid(doc.cd.title.str(), "Album");
     doc.cd.year = forCue ? RemValue(Cut<void>(in, 4), "2000") : Cut<void>(in, 4);
     doc.cd.genre = forCue ? RemValue(Cut<void>(in, 52), "Pop") : Cut<void>(in, 52);
@@ -110,8 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doc.cd.discId = RemValue(doc.cd.discId.str(), "id");
     }
     doc.trackCount = in.ConsumeIntegralInRange<int>(0, MaxTracks);
-    std::int32_t start =
-        forCue ? LeadInFrames : in.ConsumeIntegralInRange<std::int32_t>(-1000000, 1000000);
+    std::int32_t start = forCue ? in.ConsumeIntegralInRange<std::int32_t>(LeadInFrames, 1000000)
+                                : in.ConsumeIntegralInRange<std::int32_t>(-1000000, 1000000);
     for (int i = 0; i < doc.trackCount; ++i) {
         Track& track = doc.tracks[i];
         bool albumArtist = in.ConsumeBool();
@@ -133,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         start += forCue ? in.ConsumeIntegralInRange<std::int32_t>(0, 400000)
                         : in.ConsumeIntegralInRange<std::int32_t>(-400000, 400000);
     }
-    doc.cd.totalSeconds = in.ConsumeIntegralInRange<std::int32_t>(0, 10000000);
+    doc.cd.totalSeconds = in.ConsumeIntegralInRange<std::int32_t>(0, MaxTotalSeconds);
 
     fuzz::Harness h;
     if (forCue) {

@@ -156,9 +156,10 @@ std::string DocumentText(const TrackList& doc, TimeFormat format) {
     text += line(6013, doc.cd.year);
     text += line(6014, doc.cd.genre);
     text += line(6015, doc.cd.discId);
-    text += line(6016, doc.cd.totalSeconds != 0
-                           ? FormatTimeShort(doc.cd.totalSeconds * FramesPerSecond, format)
-                           : std::string(String(str::UnknownLength)));
+    text += line(6016,
+                 doc.cd.totalSeconds != 0
+                     ? FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)
+                     : std::string(String(str::UnknownLength)));
     text += line(6017, doc.cd.audioFile);
     text += "\n" + Cp1252ToUtf8(String(6018)) + "\n";
     for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {

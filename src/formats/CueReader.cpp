@@ -151,13 +151,13 @@ class CueReader {
             doc_.cd.discId = value;
         } else if (key == "LENGTH") {
             std::string_view firstWord = std::string_view(value).substr(0, value.find(' '));
-            doc_.cd.totalSeconds = ParseLeadingInt(firstWord);
+            doc_.cd.totalSeconds = BoundedBy(ParseLeadingInt(firstWord), MaxTotalSeconds);
         } else if (key == "TOTAL LENGTH") {
             if (value.size() >= 6 && value[2] == ':' && value[5] == ':') {
                 std::int64_t total = std::int64_t{ParseLeadingInt(value.substr(0, 2))} * 3600 +
                                      std::int64_t{ParseLeadingInt(value.substr(3, 2))} * 60 +
                                      ParseLeadingInt(value.substr(6, 2));
-                doc_.cd.totalSeconds = static_cast<std::int32_t>(total);
+                doc_.cd.totalSeconds = BoundedBy(total, MaxTotalSeconds);
             }
         }
     }

@@ -173,6 +173,9 @@ bool SaveDocument(Session& session, bool saveAs) {
         name = doc.documentPath;
     }
 
+    if (kind == DocumentKindCue && !CheckCueSheetTimes(session)) {
+        return false;
+    }
     // The text is built on a copy: the document takes the writer's audio file name only
     // once the file is safely written.
     TrackList written = doc;

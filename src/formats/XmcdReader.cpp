@@ -117,7 +117,8 @@ class XmcdReader {
             state_ = Offsets::Inside;
             offsetCount_ = 0;
         } else if (line.compare(0, 15, "# Disc length: ") == 0) {
-            doc_.cd.totalSeconds = ParseLeadingInt(std::string_view(line).substr(15));
+            doc_.cd.totalSeconds =
+                BoundedBy(ParseLeadingInt(std::string_view(line).substr(15)), MaxTotalSeconds);
             state_ = Offsets::AfterLength;
         } else if (state_ == Offsets::Inside) {
             std::string offset = Trim(std::string_view(line).substr(1));
@@ -127,7 +128,8 @@ class XmcdReader {
             } else if (offsetCount_ < MaxTracks) {
                 // Offsets beyond the 99th have no track to go to and are passed over.
                 ++offsetCount_;
-                doc_.tracks[offsetCount_ - 1].start = ParseLeadingInt(offset);
+                doc_.tracks[offsetCount_ - 1].start =
+                    BoundedBy(ParseLeadingInt(offset), MaxReadPosition);
             }
         }
     }

@@ -44,28 +44,28 @@ std::int32_t ParseTime(std::string_view input, TimeFormat format) {
 }
 
 namespace {
-std::string FormatWith(const char* pattern, std::int32_t frames, TimeFormat format) {
-    std::int32_t s = frames / 75;
-    std::int32_t minutes = s / 60;
-    std::int32_t seconds = s - minutes * 60;
-    std::int32_t third = frames % 75;
+std::string FormatWith(const char* pattern, std::int64_t frames, TimeFormat format) {
+    std::int64_t s = frames / 75;
+    std::int64_t minutes = s / 60;
+    std::int64_t seconds = s - minutes * 60;
+    std::int64_t third = frames % 75;
     if (format == TimeFormat::Msh) {
         // Rounded to the nearest hundredth, so that every text parses back to its frame count.
-        third = static_cast<std::int32_t>(std::lround(third * 100.0 / 75.0));
+        third = std::lround(static_cast<double>(third) * 100.0 / 75.0);
     }
-    char text[48];
-    std::snprintf(text, sizeof text, pattern, static_cast<int>(minutes), static_cast<int>(seconds),
-                  static_cast<int>(third));
+    char text[80];
+    std::snprintf(text, sizeof text, pattern, static_cast<long long>(minutes),
+                  static_cast<long long>(seconds), static_cast<long long>(third));
     return text;
 }
 }  // namespace
 
-std::string FormatTime(std::int32_t frames, TimeFormat format) {
-    return FormatWith("%02d:%02d:%02d", frames, format);
+std::string FormatTime(std::int64_t frames, TimeFormat format) {
+    return FormatWith("%02lld:%02lld:%02lld", frames, format);
 }
 
-std::string FormatTimeShort(std::int32_t frames, TimeFormat format) {
-    return FormatWith("%0d:%02d:%02d", frames, format);
+std::string FormatTimeShort(std::int64_t frames, TimeFormat format) {
+    return FormatWith("%0lld:%02lld:%02lld", frames, format);
 }
 
 }  // namespace tracklore

@@ -1,5 +1,7 @@
 #include "model/TrackList.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace tracklore {
@@ -18,6 +20,10 @@ std::int32_t TrackLength(const TrackList& list, int index) {
     }
     return static_cast<std::int32_t>(static_cast<std::int64_t>(list.tracks[index + 1].start) -
                                      list.tracks[index].start);
+}
+
+std::int32_t BoundedBy(std::int64_t value, std::int32_t bound) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, -bound, bound));
 }
 
 std::int32_t DigitSum(std::int32_t value) {

@@ -16,6 +16,14 @@ constexpr int LeadInFrames = 150;
 // 99:59:74, the last position the folder scan lets a track reach.
 constexpr int MaxPositionFrames = 449999;
 constexpr int UnknownLength = -1;
+// The largest album length and track position a reader takes from a file (about 58 days);
+// larger values are held at these bounds. Within them every sum and difference of positions
+// and lengths that the program forms stays far inside 32 bits.
+constexpr std::int32_t MaxTotalSeconds = 5000000;
+constexpr std::int32_t MaxReadPosition = MaxTotalSeconds * FramesPerSecond;
+
+// A read total or position held within -bound..bound.
+std::int32_t BoundedBy(std::int64_t value, std::int32_t bound);
 
 constexpr int DocumentKindCue = 1;
 constexpr int DocumentKindXmcd = 2;

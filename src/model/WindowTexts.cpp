@@ -34,9 +34,7 @@ std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format) {
         parts[1] = FormatString(DiscIdText, {doc.cd.discId.str()});
         parts[2] = FormatString(
             TotalText,
-            {FormatTimeShort(static_cast<std::int32_t>(
-                                 static_cast<std::int64_t>(doc.cd.totalSeconds) * FramesPerSecond),
-                             format)});
+            {FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)});
     }
     return parts;
 }

@@ -354,6 +354,9 @@ std::string ChooseMp3File(Session& session, int titleId) {
 }
 
 bool WriteCueToMp3(Session& session) {
+    if (!CheckCueSheetTimes(session)) {
+        return false;
+    }
     const std::string path = ChooseMp3File(session, CaptionWriteTag);
     if (path.empty()) {
         return false;

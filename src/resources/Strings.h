@@ -56,6 +56,7 @@ constexpr int AppName = 1001;
 constexpr int ErrorCaption = 1020;
 constexpr int UnknownLength = 1019;
 constexpr int CannotOpenFile = 1048;
+constexpr int TrackBeforeFirst = 6100;
 }  // namespace str
 
 }  // namespace tracklore

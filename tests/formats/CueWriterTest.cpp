@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "formats/CueSheet.h"
+#include "formats/Document.h"
+#include "mp3/CueTag.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
@@ -111,6 +115,57 @@ TEST(CueWriter, LongMixesGetMoreMinuteDigits) {
     EXPECT_NE(text.find("INDEX 01 102:16:00"), std::string::npos);
     ASSERT_TRUE(ReadCueSheet(f.session, text, ""));
     EXPECT_EQ(f.doc.tracks[1].start, 150 + 102 * 4500 + 16 * 75);
+}
+
+// A track that starts before the first one would need a negative INDEX time: neither Save,
+// Save As nor the cue tag writes anything, and the message names the track.
+TEST(CueWriter, NegativeTimesAreRefusedNamingTheTrack) {
+    struct Case {
+        std::vector<std::int32_t> starts;
+        int refused;  // 1-based track, 0 when the sheet can be written
+    };
+    const Case cases[] = {
+        {{150, 15000, 9000}, 0},  // unordered, but no time below the first start
+        {{900, 450, 1200}, 0},    // before the first track, but after the lead-in
+        {{900, 1200, 100}, 3},    // before the lead-in
+        {{100, 50, 200}, 2},      // before a first track that starts inside the lead-in
+        {{15000, 20000, 149}, 3},
+        {{-5, 100}, 1},  // a first track before frame 0 needs a negative PREGAP
+    };
+    for (const Case& c : cases) {
+        test::Fixture f;
+        f.doc.trackCount = static_cast<int>(c.starts.size());
+        for (std::size_t i = 0; i < c.starts.size(); ++i) {
+            f.doc.tracks[i].start = c.starts[i];
+        }
+        SCOPED_TRACE(c.refused);
+        EXPECT_EQ(FirstTrackBeforeCueOrigin(f.doc), c.refused);
+        if (c.refused == 0) {
+            EXPECT_EQ(WriteCueSheet(f.doc, TimeFormat::Msf).find(":-"), std::string::npos);
+            continue;
+        }
+        test::TempDir dir;
+        const std::string cue = dir.Write("album.cue", "old");
+        const std::string mp3 = dir.Write("album.mp3", test::mp3::CbrStream(16384));
+        f.doc.documentPath = cue;
+        f.doc.modified = true;
+        EXPECT_FALSE(SaveDocument(f.session, false));
+        f.ui.SaveFileNext(FileDialogResult{dir.file("neu.cue"), 1});
+        EXPECT_FALSE(SaveDocument(f.session, true));
+        f.ui.OpenFileNext(FileDialogResult{mp3, 1});
+        EXPECT_FALSE(WriteCueToMp3(f.session));
+        EXPECT_EQ(f.ui.MessageIds(), std::vector<int>(3, 6100));
+        EXPECT_NE(f.ui.messages[0].text.find("Track " + std::to_string(c.refused) + " "),
+                  std::string::npos)
+            << f.ui.messages[0].text;
+        EXPECT_EQ(test::ReadFileBytes(cue), "old");
+        EXPECT_FALSE(std::filesystem::exists(dir.file("neu.cue")));
+        EXPECT_EQ(test::ReadFileBytes(mp3), test::mp3::CbrStream(16384));
+        EXPECT_TRUE(f.doc.modified);
+        // XMCD holds absolute offsets, which need no such care.
+        f.ui.SaveFileNext(FileDialogResult{dir.file("neu.xmcd"), 2});
+        EXPECT_TRUE(SaveDocument(f.session, true));
+    }
 }
 
 }  // namespace

@@ -2,10 +2,14 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
+#include "formats/Xmcd.h"
+#include "model/Editing.h"
+#include "model/WindowTexts.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
@@ -296,6 +300,57 @@ TEST(OpenDocument, PathsInMessagesAreShownAsText) {
     EXPECT_FALSE(OpenDocument(f.session, "/nowhere/Bj\xc3\xb6rk.cue"));
     ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{1048});
     EXPECT_NE(f.ui.messages[0].text.find("/nowhere/Bj\xf6rk.cue."), std::string::npos);
+}
+
+// Hostile totals and offsets are held within bounds where they are read, so that writing,
+// showing and editing such a document forms no time beyond 32 bits (the sanitizer build
+// stops at any signed overflow) and writes no negative or wrapped time.
+TEST(OpenDocument, HostileTotalsAndOffsetsStayInRange) {
+    const std::string texts[] = {
+        "REM LENGTH: 99999999 seconds\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+        "TRACK 02 AUDIO\nINDEX 01 99:59:74\n",
+        "REM TOTAL LENGTH 99:99:99\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+        "# xmcd\n# Track frame offsets:\n# 2147483647\n# -2147483648\n# 150\n#\n"
+        "# Disc length: -2147483648 seconds\nDTITLE=a / b\nTTITLE0=x\n",
+        "# xmcd\n# Track frame offsets:\n# -2147483648\n# 2147483647\n#\n"
+        "# Disc length: 2147483647 seconds\nDTITLE=a / b\n",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        Fixture f;
+        ASSERT_NE(ReadDocumentText(f.session, text, ""), 0);
+        EXPECT_LE(std::abs(std::int64_t{f.doc.cd.totalSeconds}), MaxTotalSeconds);
+        for (int i = 0; i < f.doc.trackCount; ++i) {
+            EXPECT_LE(std::abs(std::int64_t{f.doc.tracks[i].start}), MaxReadPosition);
+        }
+        if (FirstTrackBeforeCueOrigin(f.doc) == 0) {
+            TrackList copy = f.doc;
+            const std::string sheet = WriteCueSheet(copy, TimeFormat::Msf);
+            EXPECT_EQ(sheet.find(":-"), std::string::npos) << sheet;
+            EXPECT_EQ(sheet.find(": -"), std::string::npos) << sheet;
+        }
+        WriteXmcd(f.doc);
+        StatusBarTexts(f.doc, TimeFormat::Msf);
+        // Every editing command on every track.
+        for (int i = 0; i < f.doc.trackCount; ++i) {
+            TrackRowTexts(f.doc, i, TimeFormat::Msh);
+            f.ui.SetSelection(i);
+            MoveTrackDown(f.session);
+            f.ui.SetSelection(i);
+            MoveTrackUp(f.session);
+            f.ui.SetSelection(i);
+            TrackProperties shown = LoadTrackProperties(f.doc, i, TimeFormat::Msf);
+            ConfirmTrackProperties(f.session, i, shown, {"99:59:74", "t", "p"}, {});
+        }
+        f.ui.SetSelection(0);
+        f.ui.SetClipboard("a\tb\t99:59:74\r\nc\td\t\r\n");
+        PasteTracks(f.session);
+        InsertNewTrack(f.session);
+        f.ui.SetSelection(-1);
+        InsertNewTrack(f.session);
+        f.ui.SetSelection(0);
+        DeleteTrack(f.session);
+    }
 }
 
 }  // namespace

@@ -4,25 +4,28 @@
 // - leading or trailing blanks in texts that the readers trim (album title and artist,
 //   year, genre and disc ID of a cue sheet; the artist/title splits of XMCD);
 // - an artist/title separator (" / ", " - ", "/") where the readers split at it: in an XMCD
-//   album artist or track performer, in an XMCD track title whose performer is the album
-//   artist, and in a cue sheet's album title;
+//   album artist or track performer, and in an XMCD track title whose performer is the album
+//   artist;
 // - an empty album artist or track performer (the readers fill them in), an empty disc ID
 //   (computed on reading), an audio file name with a separator;
 // - a ";" in a cue sheet's year, genre or disc ID (REM lines end at a comment), and a
 //   double quote at the start of one (REM values are unquoted);
-// - in a cue sheet, a first track that does not start at frame 150 (the lead-in is implied),
+// - in a cue sheet, a first track that starts before frame 150 (no INDEX time reaches it),
 //   starts that do not ascend, and M:S:H mode (INDEX hundredths are rounded down).
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "formats/CueSheet.h"
+#include "formats/Document.h"
 #include "formats/Xmcd.h"
 #include "model/Text.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
 namespace {
+
+using test::Fixture;
 
 class ListGenerator {
   public:
@@ -81,9 +84,10 @@ class ListGenerator {
         return text;
     }
 
-    TrackList List(bool forCue) {
+    // `firstStart` is the first track's start; -1 picks one.
+    TrackList List(bool forCue, std::int32_t firstStart = -1) {
         TrackList doc;
-        doc.cd.title = Text(127, !forCue, false);
+        doc.cd.title = Text(127, true, false);
         doc.cd.artist = Text(127, false, false);
         doc.cd.year = Text(4, true, false);
         doc.cd.genre = Text(52, true, false);
@@ -116,8 +120,9 @@ class ListGenerator {
         }
         doc.cd.audioFile = audio;
         doc.trackCount = std::uniform_int_distribution<int>(0, MaxTracks)(rng_);
-        std::int32_t start =
-            forCue ? LeadInFrames : std::uniform_int_distribution<int>(0, 300)(rng_);
+        std::int32_t start = firstStart >= 0 ? firstStart
+                             : forCue        ? std::uniform_int_distribution<int>(150, 30000)(rng_)
+                                             : std::uniform_int_distribution<int>(0, 300)(rng_);
         for (int i = 0; i < doc.trackCount; ++i) {
             Track& track = doc.tracks[i];
             bool sameArtist = std::uniform_int_distribution<int>(0, 2)(rng_) == 0;
@@ -170,9 +175,11 @@ void ExpectSameList(const TrackList& expected, const TrackList& actual, bool com
 }
 
 TEST(RoundTrip, CueSheetsOfGeneratedLists) {
+    // First starts at the usual lead-in, just after it, ten seconds in, and anywhere later.
+    const std::int32_t firstStarts[] = {150, 182, 900, -1};
     for (unsigned seed = 1; seed <= 300; ++seed) {
         ListGenerator generator(seed);
-        TrackList original = generator.List(true);
+        TrackList original = generator.List(true, firstStarts[seed % 4]);
         TrackList written = original;
         std::string text = WriteCueSheet(written, TimeFormat::Msf);
         test::Fixture f;
@@ -199,6 +206,58 @@ TEST(RoundTrip, XmcdOfGeneratedLists) {
         if (HasFailure()) {
             ADD_FAILURE() << text;
             return;
+        }
+    }
+}
+
+// Documents as other programs wrote them, opened and saved as a cue sheet unedited, read back
+// with the same starts and performers.
+TEST(RoundTrip, OpenedDocumentsSavedAsCueSheets) {
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"example",
+         test::ReadFileBytes(std::string(TRACKLORE_SOURCE_DIR) + "/examples/beispiel.cue")},
+        // A DJ mix whose music starts ten seconds into the file.
+        {"mix",
+         "PERFORMER \"DJ Kurt\"\nTITLE \"Nachtschicht\"\nFILE \"mix.mp3\" MP3\n"
+         "  TRACK 01 AUDIO\n    TITLE \"Intro\"\n    INDEX 01 00:10:00\n"
+         "  TRACK 02 AUDIO\n    TITLE \"Zwei\"\n    PERFORMER \"Gast\"\n"
+         "    INDEX 01 04:31:17\n  TRACK 03 AUDIO\n    TITLE \"Drei\"\n"
+         "    INDEX 01 09:02:74\n"},
+        // Performers that equal the album artist, under an album title with a separator.
+        {"separator",
+         "TITLE \"Schiller - Leben\"\nPERFORMER \"Schiller\"\nFILE \"a.mp3\" MP3\n"
+         "TRACK 01 AUDIO\nTITLE \"Eins\"\nPERFORMER \"Schiller\"\nINDEX 01 00:00:00\n"
+         "TRACK 02 AUDIO\nTITLE \"Zwei\"\nPERFORMER \"Schiller\"\nINDEX 01 03:00:00\n"},
+        // CD database records whose first track starts after the usual lead-in.
+        {"xmcd 182",
+         "# xmcd\n# Track frame offsets:\n#\t182\n#\t21057\n#\t38311\n#\n"
+         "# Disc length: 812 seconds\n#\nDISCID=2a032c03\n"
+         "DTITLE=Various / Sampler - Sommer\nTTITLE0=Eins / Erster\n"
+         "TTITLE1=Zwei\nTTITLE2=Drei - Dritter\n"},
+        {"xmcd 15370",
+         "# xmcd\n# Track frame offsets:\n# 15370\n# 60112\n#\n"
+         "# Disc length: 1500 seconds\n#\nDTITLE=Band / Live\nTTITLE0=A\n"
+         "TTITLE1=B\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture opened;
+        ASSERT_NE(ReadDocumentText(opened.session, DocumentTextFromBytes(c.text), ""), 0);
+        ASSERT_TRUE(opened.ui.messages.empty());
+        ASSERT_GE(opened.doc.tracks[0].start, LeadInFrames);
+        TrackList written = opened.doc;
+        const std::string sheet = WriteCueSheet(written, TimeFormat::Msf);
+        Fixture again;
+        ASSERT_TRUE(ReadCueSheet(again.session, sheet, "")) << sheet;
+        ASSERT_EQ(again.doc.trackCount, opened.doc.trackCount);
+        for (int i = 0; i < opened.doc.trackCount; ++i) {
+            EXPECT_EQ(again.doc.tracks[i].start, opened.doc.tracks[i].start) << i << "\n" << sheet;
+            EXPECT_EQ(again.doc.tracks[i].performer, opened.doc.tracks[i].performer) << i;
+            EXPECT_EQ(again.doc.tracks[i].title, opened.doc.tracks[i].title) << i;
         }
     }
 }
