@@ -1,7 +1,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <limits>
 
 #include "formats/CueSheet.h"
 #include "model/Cp1252.h"
@@ -213,7 +212,7 @@ class CueReader {
         double minuteValue =
             std::trunc(ParseLeadingNumber(std::string_view(time).substr(0, n - 6)));
         if (!(std::fabs(minuteValue) <= 1000000.0)) {
-            Fail(MsgSyntax, line, true);  // no 32-bit frame count holds such a time
+            Fail(MsgSyntax, line, true);  // no frame count holds such a time
             return false;
         }
         std::int64_t minutes = static_cast<std::int64_t>(minuteValue);
@@ -235,9 +234,8 @@ class CueReader {
                 static_cast<double>(minutes * 60 + seconds) + static_cast<double>(third) / 100;
             frames = static_cast<std::int64_t>(std::floor(75 * exact));
         }
-        if (frames + LeadInFrames > std::numeric_limits<std::int32_t>::max() ||
-            frames + LeadInFrames < std::numeric_limits<std::int32_t>::min()) {
-            Fail(MsgSyntax, line, true);
+        if (frames + LeadInFrames > MaxReadPosition || frames + LeadInFrames < -MaxReadPosition) {
+            Fail(MsgSyntax, line, true);  // beyond the longest album a document holds
             return false;
         }
         doc_.tracks[currentTrack_ - 1].start = static_cast<std::int32_t>(frames + LeadInFrames);

@@ -309,7 +309,8 @@ TEST(OpenDocument, HostileTotalsAndOffsetsStayInRange) {
     const std::string texts[] = {
         "REM LENGTH: 99999999 seconds\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
         "TRACK 02 AUDIO\nINDEX 01 99:59:74\n",
-        "REM TOTAL LENGTH 99:99:99\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+        "REM TOTAL LENGTH 99:99:99\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+        "TRACK 02 AUDIO\nINDEX 01 83331:00:00\n",
         "# xmcd\n# Track frame offsets:\n# 2147483647\n# -2147483648\n# 150\n#\n"
         "# Disc length: -2147483648 seconds\nDTITLE=a / b\nTTITLE0=x\n",
         "# xmcd\n# Track frame offsets:\n# -2147483648\n# 2147483647\n#\n"
@@ -319,6 +320,7 @@ TEST(OpenDocument, HostileTotalsAndOffsetsStayInRange) {
         SCOPED_TRACE(text);
         Fixture f;
         ASSERT_NE(ReadDocumentText(f.session, text, ""), 0);
+        ASSERT_TRUE(f.ui.messages.empty());
         EXPECT_LE(std::abs(std::int64_t{f.doc.cd.totalSeconds}), MaxTotalSeconds);
         for (int i = 0; i < f.doc.trackCount; ++i) {
             EXPECT_LE(std::abs(std::int64_t{f.doc.tracks[i].start}), MaxReadPosition);
@@ -351,6 +353,10 @@ TEST(OpenDocument, HostileTotalsAndOffsetsStayInRange) {
         f.ui.SetSelection(0);
         DeleteTrack(f.session);
     }
+    // An INDEX time beyond the longest album is a syntax error, as one beyond 32 bits was.
+    Fixture f;
+    EXPECT_EQ(ReadDocumentText(f.session, "TRACK 01 AUDIO\nINDEX 01 83334:00:00\n", ""), 0);
+    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{1028});
 }
 
 }  // namespace
