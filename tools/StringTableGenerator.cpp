@@ -1,10 +1,13 @@
-// Turns resources/strings.de.tsv (number, TAB, UTF-8 text) into a C++ source file that holds
-// the texts as Windows-1252 bytes. Fails the build on a malformed line, a duplicate number
-// or a character that Windows-1252 cannot hold.
+// Turns resources/strings.de.tsv (number, TAB, name, TAB, UTF-8 text) into a C++ source file
+// that holds the texts as Windows-1252 bytes, and a header that gives every entry its id
+// (str::Name). Fails the build on a malformed line, a duplicate number or name, or a
+// character that Windows-1252 cannot hold.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -60,11 +63,26 @@ std::string CLiteral(const std::string& bytes) {
     return out + "\"";
 }
 
+// Writes the file only when its content changes, so that nothing rebuilds without need.
+bool WriteIfChanged(const char* path, const std::string& generated) {
+    {
+        std::ifstream old(path, std::ios::binary);
+        std::stringstream current;
+        current << old.rdbuf();
+        if (old && current.str() == generated) {
+            return true;
+        }
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << generated;
+    return static_cast<bool>(file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: " << argv[0] << " strings.tsv output.cpp\n";
+    if (argc != 4) {
+        std::cerr << "usage: " << argv[0] << " strings.tsv output.cpp output-ids.h\n";
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
@@ -73,6 +91,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::map<int, std::string> table;
+    std::map<int, std::string> names;
+    std::set<std::string> usedNames;
     std::string line;
     int lineNumber = 0;
     while (std::getline(in, line)) {
@@ -84,12 +104,26 @@ int main(int argc, char** argv) {
             continue;
         }
         std::size_t tab = line.find('\t');
+        std::size_t nameTab = tab == std::string::npos ? tab : line.find('\t', tab + 1);
         std::string number = line.substr(0, tab);
-        if (tab == std::string::npos || number.empty() ||
-            number.find_first_not_of("0123456789") != std::string::npos) {
-            std::cerr << argv[1] << ":" << lineNumber << ": expected number, TAB, text\n";
+        std::string name =
+            nameTab == std::string::npos ? std::string() : line.substr(tab + 1, nameTab - tab - 1);
+        auto isNameChar = [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        };
+        if (nameTab == std::string::npos || number.empty() ||
+            number.find_first_not_of("0123456789") != std::string::npos || name.empty() ||
+            !(name[0] >= 'A' && name[0] <= 'Z') ||
+            std::find_if_not(name.begin(), name.end(), isNameChar) != name.end()) {
+            std::cerr << argv[1] << ":" << lineNumber
+                      << ": expected number, TAB, Name, TAB, text\n";
             return 1;
         }
+        if (!usedNames.insert(name).second) {
+            std::cerr << argv[1] << ":" << lineNumber << ": duplicate name " << name << "\n";
+            return 1;
+        }
+        tab = nameTab;
         int id = std::stoi(number);
         std::string text;
         if (!Unescape(line.substr(tab + 1), text)) {
@@ -113,6 +147,29 @@ int main(int argc, char** argv) {
             std::cerr << argv[1] << ":" << lineNumber << ": duplicate number " << id << "\n";
             return 1;
         }
+        names.emplace(id, name);
+    }
+    std::ostringstream ids;
+    ids << "// Generated from strings.de.tsv. Do not edit.\n"
+        << "#pragma once\n\n"
+        << "namespace tracklore {\n\n"
+        << "// The entries of the string table. Code names a text by its id; the number is what\n"
+        << "// a message records and a test compares.\n"
+        << "enum class StringId : int {\n"
+        << "    None = 0,\n";
+    for (const auto& [id, name] : names) {
+        ids << "    " << name << " = " << id << ",\n";
+    }
+    ids << "};\n\n"
+        << "// The ids under a short name: str::ErrorCaption.\n"
+        << "namespace str {\n";
+    for (const auto& [id, name] : names) {
+        ids << "inline constexpr StringId " << name << " = StringId::" << name << ";\n";
+    }
+    ids << "}  // namespace str\n\n"
+        << "}  // namespace tracklore\n";
+    if (!WriteIfChanged(argv[3], ids.str())) {
+        return 1;
     }
     std::ostringstream out;
     out << "// Generated from strings.de.tsv. Do not edit.\n"
@@ -124,16 +181,5 @@ int main(int argc, char** argv) {
     }
     out << "};\n\nconst std::size_t StringTableEntryCount = " << table.size() << ";\n\n"
         << "}  // namespace tracklore::detail\n";
-    std::string generated = out.str();
-    {
-        std::ifstream old(argv[2], std::ios::binary);
-        std::stringstream current;
-        current << old.rdbuf();
-        if (old && current.str() == generated) {
-            return 0;
-        }
-    }
-    std::ofstream file(argv[2], std::ios::binary | std::ios::trunc);
-    file << generated;
-    return file ? 0 : 1;
+    return WriteIfChanged(argv[2], out.str()) ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include "app/AboutBox.h"
+#include "resources/StringIds.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,12 +14,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int Caption = 5000;
-constexpr int OkText = 5001;
-constexpr int TipOk = 3012;
-constexpr int VersionLine = 1170;
-constexpr int SecondLine = 6720;
-constexpr int HomepageLabel = 1172;
 
 const QColor TextGrey(192, 192, 192);
 const QColor LinkWhite(255, 255, 255);
@@ -40,7 +35,7 @@ AboutBox::AboutBox(const UiFonts& fonts, const QString& linkText, const QUrl& li
       linkText_(linkText),
       link_(link),
       picture_(AboutPicture()) {
-    setWindowTitle(Text(Caption));
+    setWindowTitle(Text(str::AboutCaption));
     setFont(fonts.normal);
     setModal(true);
     // A caption bar without a close box.
@@ -48,10 +43,10 @@ AboutBox::AboutBox(const UiFonts& fonts, const QString& linkText, const QUrl& li
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    ok_ = new QPushButton(Text(OkText), this);
+    ok_ = new QPushButton(Text(str::AboutOk), this);
     ok_->setProperty("controlId", 1);
     ok_->setDefault(true);
-    ok_->setToolTip(Text(TipOk));
+    ok_->setToolTip(Text(str::TipClose));
     connect(ok_, &QPushButton::clicked, this, &AboutBox::accept);
 
     // The client area is the picture; the button keeps its size and sits 8 pixels inside the
@@ -71,9 +66,9 @@ void AboutBox::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(fonts_.normal);
     painter.setPen(TextGrey);
-    DrawTextAt(painter, 177, 126, Text(VersionLine));
-    DrawTextAt(painter, 18, 164, Text(SecondLine));
-    const QRect label = DrawTextAt(painter, 18, 182, Text(HomepageLabel));
+    DrawTextAt(painter, 177, 126, Text(str::VersionLine));
+    DrawTextAt(painter, 18, 164, Text(str::AboutSecondLine));
+    const QRect label = DrawTextAt(painter, 18, 182, Text(str::HomepageLabel));
     painter.setFont(fonts_.underlined);
     painter.setPen(LinkWhite);
     const QRect linkCell = DrawTextAt(painter, label.width() + 24, 182, linkText_);

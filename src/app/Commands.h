@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/StringIds.h"
+
 namespace tracklore::app {
 
 // Command numbers: every user action reaches the main window as one of them, from the menu
@@ -30,12 +32,53 @@ constexpr int MoveDown = 307;
 constexpr int Properties = 308;
 }  // namespace cmd
 
-// The string of a command's menu text (with "\t" before its key text) and of its help.
-constexpr int MenuTextId(int command) {
-    return 4000 + command;
+// The texts of a command: its menu text (with "\t" before its key text) and its help line.
+struct CommandTexts {
+    int command;
+    StringId menu;
+    StringId help;
+};
+inline constexpr CommandTexts CommandTextTable[] = {
+    {cmd::New, str::MenuNew, str::StatusNew},
+    {cmd::Open, str::MenuOpen, str::StatusOpen},
+    {cmd::Save, str::MenuSave, str::StatusSave},
+    {cmd::SaveAs, str::MenuSaveAs, str::StatusSaveAs},
+    {cmd::FreeDbSearch, str::MenuSearch, str::StatusSearch},
+    {cmd::FreeDbFetch, str::MenuFetch, str::StatusFetch},
+    {cmd::Mp3Scan, str::MenuScanMp3, str::StatusScanMp3},
+    {cmd::FolderScan, str::MenuScanFolder, str::StatusScanFolder},
+    {cmd::Export, str::MenuExportFile, str::StatusExport},
+    {cmd::WriteCueToMp3, str::MenuWriteTag, str::StatusWriteTag},
+    {cmd::Exit, str::MenuExit, str::StatusExit},
+    {cmd::SwapTitles, str::MenuSwapTitles, str::StatusSwapTitles},
+    {cmd::Settings, str::MenuSettings, str::StatusSettings},
+    {cmd::Readme, str::MenuReadme, str::StatusReadme},
+    {cmd::About, str::MenuAbout, str::StatusAbout},
+    {cmd::InsertTrack, str::MenuInsert, str::StatusInsert},
+    {cmd::Cut, str::MenuCut, str::StatusCut},
+    {cmd::Copy, str::MenuCopy, str::StatusCopy},
+    {cmd::Paste, str::MenuPaste, str::StatusPaste},
+    {cmd::Delete, str::MenuDelete, str::StatusDelete},
+    {cmd::MoveUp, str::MenuMoveUp, str::StatusMoveUp},
+    {cmd::MoveDown, str::MenuMoveDown, str::StatusMoveDown},
+    {cmd::Properties, str::MenuProperties, str::StatusProperties},
+};
+
+constexpr StringId MenuTextId(int command) {
+    for (const CommandTexts& texts : CommandTextTable) {
+        if (texts.command == command) {
+            return texts.menu;
+        }
+    }
+    return StringId::None;
 }
-constexpr int HelpTextId(int command) {
-    return 1800 + command;
+constexpr StringId HelpTextId(int command) {
+    for (const CommandTexts& texts : CommandTextTable) {
+        if (texts.command == command) {
+            return texts.help;
+        }
+    }
+    return StringId::None;
 }
 
 }  // namespace tracklore::app

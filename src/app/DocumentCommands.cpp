@@ -5,18 +5,13 @@
 
 namespace tracklore::app {
 
-namespace {
-constexpr int ConfirmCaption = 1034;
-constexpr int ConfirmText = 1035;
-constexpr int DropCaption = 1023;
-constexpr int DropOnlyOne = 1027;
-}  // namespace
+namespace {}  // namespace
 
 bool ConfirmDiscardChanges(Session& session) {
     if (!session.doc.modified) {
         return true;
     }
-    MsgResult answer = ShowStringMessage(session, ConfirmText, {}, ConfirmCaption,
+    MsgResult answer = ShowStringMessage(session, str::ConfirmDiscard, {}, str::ConfirmCaption,
                                          MsgButtons::YesNoCancel, MsgIcon::Warning);
     switch (answer) {
         case MsgResult::Yes:
@@ -49,7 +44,8 @@ std::optional<std::string> SingleDroppedPath(Session& session,
         return std::nullopt;
     }
     if (paths.size() > 1) {
-        ShowStringMessage(session, DropOnlyOne, {}, DropCaption, MsgButtons::Ok, MsgIcon::Warning);
+        ShowStringMessage(session, str::DropOnlyOne, {}, str::OpenCaption, MsgButtons::Ok,
+                          MsgIcon::Warning);
         return std::nullopt;
     }
     return paths.front();

@@ -23,9 +23,7 @@
 
 namespace tracklore::app {
 
-namespace {
-constexpr int ReadmeName = 1110;
-}
+namespace {}
 
 // ---- Settings store --------------------------------------------------------------------
 
@@ -129,7 +127,7 @@ int EditorApp::Run() {
 }
 
 std::string ReadmePathFor(const std::string& executable) {
-    const std::string name(String(ReadmeName));
+    const std::string name(String(str::ReadmeName));
     std::string folder = DirPart(executable);
     std::string beside = folder + name;
     if (FileExists(beside)) {

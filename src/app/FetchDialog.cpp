@@ -13,18 +13,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int Caption = 5500;
-constexpr int OkText = 5501;
-constexpr int CancelText = 5502;
-constexpr int LabelCategory = 6700;
-constexpr int LabelDiscId = 6701;
-constexpr int LabelLink = 6702;
-constexpr int SearchPageAddress = 6703;
-constexpr int TipLink = 3017;
-constexpr int TipCategory = 3018;
-constexpr int TipDiscId = 3019;
-constexpr int TipOk = 3020;
-constexpr int TipCancel = 3012;
 
 constexpr int DiscIdLimit = 8;
 
@@ -33,10 +21,10 @@ constexpr int DiscIdLimit = 8;
 FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                          TransferOptions options)
     : CentredDialog(parent), session_(session), fonts_(fonts), options_(std::move(options)) {
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::FetchCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* categoryLabel = new QLabel(Text(LabelCategory), this);
+    auto* categoryLabel = new QLabel(Text(str::FetchCategoryLabel), this);
     place(categoryLabel, 7, 9, 45, 8);
     category_ = new QComboBox(this);
     SetControlId(category_, 101);
@@ -56,31 +44,31 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
     } else {
         category_->setEditText(preset);
     }
-    category_->setToolTip(Text(TipCategory));
-    category_->lineEdit()->setToolTip(Text(TipCategory));
+    category_->setToolTip(Text(str::TipCategory));
+    category_->lineEdit()->setToolTip(Text(str::TipCategory));
     place(category_, 52, 7, 82, 13);
 
-    auto* discIdLabel = new QLabel(Text(LabelDiscId), this);
+    auto* discIdLabel = new QLabel(Text(str::FetchDiscIdLabel), this);
     place(discIdLabel, 7, 26, 45, 8);
     discId_ = new QLineEdit(this);
     SetControlId(discId_, 102);
     discId_->setMaxLength(DiscIdLimit);
-    discId_->setToolTip(Text(TipDiscId));
+    discId_->setToolTip(Text(str::TipDiscId));
     place(discId_, 52, 24, 82, 12);
 
-    auto* linkLabel = new QLabel(Text(LabelLink), this);
+    auto* linkLabel = new QLabel(Text(str::FetchLinkLabel), this);
     place(linkLabel, 7, 45, 186, 8);
-    link_ = new LinkLabel(Text(SearchPageAddress), fonts.underlined, this);
+    link_ = new LinkLabel(Text(str::SearchPageAddress), fonts.underlined, this);
     SetControlId(link_, 103);
-    link_->setToolTip(Text(TipLink));
+    link_->setToolTip(Text(str::TipSearchLink));
     // As wide as its text, so the hand shows only over the link itself.
     QRect linkPlace = DialogRect(units, 7, 55, 186, 8);
     linkPlace.setWidth(std::min(linkPlace.width(), link_->sizeHint().width()));
     link_->setGeometry(linkPlace);
 
-    ok_ = MakeDialogButton(this, Text(OkText), 1, Text(TipOk), true);
+    ok_ = MakeDialogButton(this, Text(str::FetchOk), 1, Text(str::TipFetchOk), true);
     place(ok_, 143, 7, 50, 14);
-    cancel_ = MakeDialogButton(this, Text(CancelText), 2, Text(TipCancel), false);
+    cancel_ = MakeDialogButton(this, Text(str::FetchCancel), 2, Text(str::TipClose), false);
     place(cancel_, 143, 24, 50, 14);
     connect(ok_, &QPushButton::clicked, this, &FetchDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &FetchDialog::reject);

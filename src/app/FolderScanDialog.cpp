@@ -11,57 +11,44 @@
 
 namespace tracklore::app {
 
-namespace {
-constexpr int Caption = 5800;
-constexpr int BrowseText = 5801;
-constexpr int StartText = 5802;
-constexpr int CancelText = 5803;
-constexpr int FolderLabel = 6610;
-constexpr int MaskLabel = 6611;
-constexpr int TipFolder = 3053;
-constexpr int TipMask = 3054;
-constexpr int TipStart = 3055;
-constexpr int TipClose = 3012;
-constexpr int BrowseTitle = 1095;
-
-}  // namespace
+namespace {}  // namespace
 
 FolderScanDialog::FolderScanDialog(Session& session, const UiFonts& fonts, QWidget* parent)
     : FileDropDialog(session, parent) {
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::FolderScanCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* folderLabel = new QLabel(Text(FolderLabel), this);
+    auto* folderLabel = new QLabel(Text(str::FolderLabel), this);
     place(folderLabel, 7, 9, 42, 8);
     folder_ = new QLineEdit(this);
     SetControlId(folder_, 101);
-    folder_->setToolTip(Text(TipFolder));
+    folder_->setToolTip(Text(str::TipFolder));
     folder_->setAcceptDrops(false);  // a drop anywhere goes to the dialog
     place(folder_, 50, 7, 162, 12);
     folderLabel->setBuddy(folder_);
-    browse_ = new QPushButton(Text(BrowseText), this);
+    browse_ = new QPushButton(Text(str::FolderBrowse), this);
     SetControlId(browse_, 102);
-    browse_->setToolTip(Text(TipFolder));
+    browse_->setToolTip(Text(str::TipFolder));
     browse_->setAutoDefault(false);
     place(browse_, 215, 7, 18, 12);
 
-    auto* maskLabel = new QLabel(Text(MaskLabel), this);
+    auto* maskLabel = new QLabel(Text(str::MaskLabel), this);
     place(maskLabel, 7, 27, 42, 8);
     mask_ = new QLineEdit(FromPath(session_.settings.LastFileMask), this);
     SetControlId(mask_, 103);
-    mask_->setToolTip(Text(TipMask));
+    mask_->setToolTip(Text(str::TipMask));
     mask_->setAcceptDrops(false);
     place(mask_, 50, 25, 70, 12);
     maskLabel->setBuddy(mask_);
 
-    start_ = new QPushButton(Text(StartText), this);
+    start_ = new QPushButton(Text(str::FolderStart), this);
     SetControlId(start_, 1);
-    start_->setToolTip(Text(TipStart));
+    start_->setToolTip(Text(str::TipFolderStart));
     start_->setDefault(true);
     place(start_, 129, 46, 50, 14);
-    cancel_ = new QPushButton(Text(CancelText), this);
+    cancel_ = new QPushButton(Text(str::FolderCancel), this);
     SetControlId(cancel_, 2);
-    cancel_->setToolTip(Text(TipClose));
+    cancel_->setToolTip(Text(str::TipClose));
     cancel_->setAutoDefault(false);
     place(cancel_, 183, 46, 50, 14);
 
@@ -86,8 +73,8 @@ void FolderScanDialog::SetControlsEnabled(bool enabled) {
 }
 
 void FolderScanDialog::Browse() {
-    std::optional<std::string> folder =
-        session_.ui.BrowseForFolder(std::string(String(BrowseTitle)), ToPath(folder_->text()));
+    std::optional<std::string> folder = session_.ui.BrowseForFolder(
+        std::string(String(str::FolderBrowseTitle)), ToPath(folder_->text()));
     if (folder && !folder->empty()) {
         folder_->setText(FromPath(*folder));
     }

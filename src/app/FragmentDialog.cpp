@@ -1,5 +1,6 @@
 #include "app/FragmentDialog.h"
 #include "app/DialogParts.h"
+#include "resources/StringIds.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -12,14 +13,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int Caption = 5300;
-constexpr int ListLabel = 5302;
-constexpr int YesText = 5303;
-constexpr int NoText = 5304;
-constexpr int ColumnHeaderFirst = 1066;
-constexpr int TipList = 3027;
-constexpr int TipYes = 3028;
-constexpr int TipNo = 3029;
 constexpr int AnswerYes = static_cast<int>(MsgResult::Yes);
 constexpr int AnswerNo = static_cast<int>(MsgResult::No);
 
@@ -31,14 +24,14 @@ bool RightAligned(int column) {
 FragmentDialog::FragmentDialog(const QString& heading, const std::vector<FragmentRow>& rows,
                                const UiFonts& fonts, QWidget* parent)
     : CentredDialog(parent) {
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::FragmentsCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
     heading_ = new QLabel(heading, this);
     SetControlId(heading_, 101);
     heading_->setTextFormat(Qt::PlainText);
     place(heading_, 7, 7, 236, 8);
-    auto* label = new QLabel(Text(ListLabel), this);
+    auto* label = new QLabel(Text(str::FragmentListLabel), this);
     SetControlId(label, 102);
     label->setFont(fonts.bold);
     place(label, 7, 20, 120, 8);
@@ -48,10 +41,12 @@ FragmentDialog::FragmentDialog(const QString& heading, const std::vector<Fragmen
     const int listY = std::max(FragmentListY, label->geometry().bottom() + 4);
     list_ = new QTableWidget(static_cast<int>(rows.size()), 4, this);
     list_->setGeometry(FragmentListX, listY, FragmentListWidth, FragmentListHeight);
-    list_->setToolTip(Text(TipList));
+    list_->setToolTip(Text(str::TipFragmentList));
     SetRowListLook(list_, fonts.normal);
+    constexpr StringId Headers[] = {str::FragmentColumnNumber, str::FragmentColumnArtist,
+                                    str::FragmentColumnTitle, str::FragmentColumnSize};
     for (int column = 0; column < 4; ++column) {
-        auto* item = new QTableWidgetItem(Text(ColumnHeaderFirst + column));
+        auto* item = new QTableWidgetItem(Text(Headers[column]));
         item->setTextAlignment((RightAligned(column) ? Qt::AlignRight : Qt::AlignLeft) |
                                Qt::AlignVCenter);
         list_->setHorizontalHeaderItem(column, item);
@@ -67,7 +62,7 @@ FragmentDialog::FragmentDialog(const QString& heading, const std::vector<Fragmen
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             item->setTextAlignment((RightAligned(column) ? Qt::AlignRight : Qt::AlignLeft) |
                                    Qt::AlignVCenter);
-            item->setToolTip(Text(TipList));
+            item->setToolTip(Text(str::TipFragmentList));
             list_->setItem(static_cast<int>(i), column, item);
         }
     }
@@ -77,14 +72,14 @@ FragmentDialog::FragmentDialog(const QString& heading, const std::vector<Fragmen
     const int gap = DialogSize(units, 4, 6).width();
     const int buttonY = list_->geometry().bottom() + 1 + DialogSize(units, 0, 6).height();
     const int right = FragmentListX + FragmentListWidth;
-    no_ = new QPushButton(Text(NoText), this);
+    no_ = new QPushButton(Text(str::FragmentsNo), this);
     SetControlId(no_, AnswerNo);
-    no_->setToolTip(Text(TipNo));
+    no_->setToolTip(Text(str::TipFragmentsNo));
     no_->setAutoDefault(false);
     no_->setGeometry(right - button.width(), buttonY, button.width(), button.height());
-    yes_ = new QPushButton(Text(YesText), this);
+    yes_ = new QPushButton(Text(str::FragmentsYes), this);
     SetControlId(yes_, AnswerYes);
-    yes_->setToolTip(Text(TipYes));
+    yes_->setToolTip(Text(str::TipFragmentsYes));
     yes_->setDefault(true);
     yes_->setGeometry(right - 2 * button.width() - gap, buttonY, button.width(), button.height());
     connect(yes_, &QPushButton::clicked, this, [this] { done(AnswerYes); });

@@ -45,23 +45,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int GroupCaption = 1003;
-constexpr int LabelTitle = 1004;
-constexpr int LabelArtist = 1005;
-constexpr int LabelYear = 1006;
-constexpr int LabelGenre = 1007;
-constexpr int ColumnHeaderFirst = 1012;
-constexpr int TipTitle = 3000;
-constexpr int TipArtist = 3001;
-constexpr int TipYear = 3002;
-constexpr int TipGenre = 3003;
-constexpr int TipList = 3004;
-constexpr int MenuFile = 4001;
-constexpr int MenuImport = 4002;
-constexpr int MenuExport = 4003;
-constexpr int MenuEdit = 4004;
-constexpr int MenuHelp = 4005;
-constexpr int ReadmeName = 1110;
 
 // Control numbers, carried as the dynamic property "controlId".
 constexpr int IdToolBar = 108;
@@ -110,10 +93,12 @@ constexpr int AllCommands[] = {
 // ---- Track list model --------------------------------------------------------------------
 
 TrackListModel::TrackListModel(QObject* parent) : QAbstractTableModel(parent) {
+    constexpr StringId Headers[] = {str::ColumnNumber, str::ColumnPerformer, str::ColumnTitle,
+                                    str::ColumnLength};
     for (int column = 0; column < 4; ++column) {
-        headers_[column] = Text(ColumnHeaderFirst + column);
+        headers_[column] = Text(Headers[column]);
     }
-    tip_ = Text(TipList);
+    tip_ = Text(str::TipTrackList);
 }
 
 void TrackListModel::Rebuild(const tracklore::TrackList& doc, TimeFormat format) {
@@ -337,20 +322,20 @@ void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
     auto add = [this](QMenu* menu, int command) { menu->addAction(CommandAction(command)); };
 
-    QMenu* file = bar->addMenu(Text(MenuFile));
+    QMenu* file = bar->addMenu(Text(str::MenuFile));
     add(file, cmd::New);
     add(file, cmd::Open);
     file->addSeparator();
     add(file, cmd::Save);
     add(file, cmd::SaveAs);
     file->addSeparator();
-    QMenu* import = file->addMenu(Text(MenuImport));
+    QMenu* import = file->addMenu(Text(str::MenuImport));
     add(import, cmd::FreeDbSearch);
     add(import, cmd::FreeDbFetch);
     import->addSeparator();
     add(import, cmd::Mp3Scan);
     add(import, cmd::FolderScan);
-    QMenu* exportMenu = file->addMenu(Text(MenuExport));
+    QMenu* exportMenu = file->addMenu(Text(str::MenuExport));
     add(exportMenu, cmd::Export);
     add(exportMenu, cmd::WriteCueToMp3);
     file->addSeparator();
@@ -358,7 +343,7 @@ void MainWindow::CreateMenus() {
     file->addSeparator();
     add(file, cmd::Exit);
 
-    editMenu_ = bar->addMenu(Text(MenuEdit));
+    editMenu_ = bar->addMenu(Text(str::MenuEdit));
     add(editMenu_, cmd::InsertTrack);
     editMenu_->addSeparator();
     add(editMenu_, cmd::Cut);
@@ -374,7 +359,7 @@ void MainWindow::CreateMenus() {
     add(editMenu_, cmd::Properties);
     connect(editMenu_, &QMenu::aboutToShow, this, &MainWindow::UpdateEditMenuState);
 
-    QMenu* help = bar->addMenu(Text(MenuHelp));
+    QMenu* help = bar->addMenu(Text(str::MenuHelp));
     add(help, cmd::Readme);
     help->addSeparator();
     add(help, cmd::About);
@@ -415,14 +400,14 @@ void MainWindow::CreateToolBar() {
 }
 
 void MainWindow::CreateControls() {
-    auto label = [this](int textId, QRect place) {
+    auto label = [this](StringId textId, QRect place) {
         auto* l = new QLabel(Text(textId), client_);
         l->setFont(fonts_.normal);
         l->setGeometry(place);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return l;
     };
-    auto edit = [this](int id, int maxLength, int tipId, QRect place, bool restricted) {
+    auto edit = [this](int id, int maxLength, StringId tipId, QRect place, bool restricted) {
         auto* e = new QLineEdit(client_);
         SetControlId(e, id);
         e->setFont(fonts_.normal);
@@ -437,21 +422,21 @@ void MainWindow::CreateControls() {
         return e;
     };
 
-    group_ = new QGroupBox(Text(GroupCaption), client_);
+    group_ = new QGroupBox(Text(str::AlbumGroup), client_);
     SetControlId(group_, IdGroup);
     group_->setFont(fonts_.bold);
     group_->setGeometry(4, 4, 517, 67);
 
-    titleLabel_ = label(LabelTitle, QRect(8, 19, 50, 16));
-    titleEdit_ = edit(IdTitle, static_cast<int>(decltype(CdInfo::title)::maxLength), TipTitle,
-                      QRect(48, 16, 290, 19), true);
-    artistLabel_ = label(LabelArtist, QRect(8, 43, 50, 16));
-    artistEdit_ = edit(IdArtist, static_cast<int>(decltype(CdInfo::artist)::maxLength), TipArtist,
-                       QRect(48, 40, 290, 19), true);
-    yearLabel_ = label(LabelYear, QRect(344, 19, 40, 16));
-    yearEdit_ = edit(IdYear, static_cast<int>(decltype(CdInfo::year)::maxLength), TipYear,
+    titleLabel_ = label(str::AlbumTitleLabel, QRect(8, 19, 50, 16));
+    titleEdit_ = edit(IdTitle, static_cast<int>(decltype(CdInfo::title)::maxLength),
+                      str::TipAlbumTitle, QRect(48, 16, 290, 19), true);
+    artistLabel_ = label(str::AlbumArtistLabel, QRect(8, 43, 50, 16));
+    artistEdit_ = edit(IdArtist, static_cast<int>(decltype(CdInfo::artist)::maxLength),
+                       str::TipAlbumArtist, QRect(48, 40, 290, 19), true);
+    yearLabel_ = label(str::AlbumYearLabel, QRect(344, 19, 40, 16));
+    yearEdit_ = edit(IdYear, static_cast<int>(decltype(CdInfo::year)::maxLength), str::TipAlbumYear,
                      QRect(384, 16, 129, 19), true);
-    genreLabel_ = label(LabelGenre, QRect(344, 43, 40, 16));
+    genreLabel_ = label(str::AlbumGenreLabel, QRect(344, 43, 40, 16));
 
     genreBox_ = new QComboBox(client_);
     SetControlId(genreBox_, IdGenre);
@@ -460,8 +445,8 @@ void MainWindow::CreateControls() {
     genreBox_->setInsertPolicy(QComboBox::NoInsert);
     genreBox_->setCompleter(nullptr);
     genreBox_->setDuplicatesEnabled(true);
-    genreBox_->setToolTip(Text(TipGenre));
-    genreBox_->lineEdit()->setToolTip(Text(TipGenre));
+    genreBox_->setToolTip(Text(str::TipAlbumGenre));
+    genreBox_->lineEdit()->setToolTip(Text(str::TipAlbumGenre));
     genreBox_->lineEdit()->setMaxLength(static_cast<int>(decltype(CdInfo::genre)::maxLength));
     genreBox_->lineEdit()->setAcceptDrops(false);
     genreBox_->setValidator(new Cp1252Validator(genreBox_));
@@ -487,7 +472,7 @@ void MainWindow::CreateControls() {
     list_->setModel(model_);
     SetRowListLook(list_, fonts_.normal);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    list_->setToolTip(Text(TipList));
+    list_->setToolTip(Text(str::TipTrackList));
     for (int column = 0; column < 4; ++column) {
         list_->setColumnWidth(column, ColumnWidths[column]);
     }
@@ -704,7 +689,7 @@ void MainWindow::ShowTrackProperties() {
 void MainWindow::ShowAboutBox() {
     // The program has no web site of its own: the link leads to its user guide.
     QUrl guide = readmePath_.empty() ? QUrl() : QUrl::fromLocalFile(FromPath(readmePath_));
-    AboutBox box(fonts_, Text(ReadmeName), guide, this);
+    AboutBox box(fonts_, Text(str::ReadmeName), guide, this);
     box.exec();
 }
 

@@ -21,31 +21,8 @@ namespace tracklore::app {
 
 namespace {
 // Options dialog
-constexpr int OptionsCaption = 5100;
-constexpr int MethodCaption = 5101;
-constexpr int BrowseText = 5102;
-constexpr int StartText = 5103;
-constexpr int CancelText = 5104;
-constexpr int PathLabel = 6600;
-constexpr int CueTagLabel = 6601;
-constexpr int Id3v1Label = 6602;
-constexpr int ArchiveLabel = 6603;
-constexpr int TipPath = 3021;
-constexpr int TipCueTag = 3022;
-constexpr int TipId3v1 = 3023;
-constexpr int TipArchives = 3024;
-constexpr int TipStart = 3025;
-constexpr int TipClose = 3012;
-constexpr int ChooserTitle = 1049;
 
 // Progress dialog
-constexpr int ProgressCaption = 5200;
-constexpr int ProgressGroup = 5201;
-constexpr int ProgressCancel = 5202;
-constexpr int PercentText = 6604;
-constexpr int FileLabelText = 6605;
-constexpr int MethodLabelText = 6606;
-constexpr int TipCancelScan = 3026;
 
 }  // namespace
 
@@ -102,22 +79,22 @@ Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
                                              const UiFonts& fonts, FileOpener opener,
                                              QWidget* parent)
     : CentredDialog(parent), session_(session), job_(job), opener_(std::move(opener)) {
-    const DialogPlacer place = PrepareDialog(this, Text(ProgressCaption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::ScanProgressCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* group = new QGroupBox(Text(ProgressGroup), this);
+    auto* group = new QGroupBox(Text(str::ScanProgressGroup), this);
     SetControlId(group, 101);
     group->setFont(fonts.bold);
     place(group, 7, 7, 206, 58);
 
-    auto* fileLabel = new QLabel(Text(FileLabelText), this);
+    auto* fileLabel = new QLabel(Text(str::ScanFileLabel), this);
     place(fileLabel, 14, 20, 38, 8);
     file_ = new QLabel(FromPath(FileNamePart(job_.path)), this);
     SetControlId(file_, 102);
     file_->setTextFormat(Qt::PlainText);
     place(file_, 54, 20, 152, 8);
 
-    auto* methodLabel = new QLabel(Text(MethodLabelText), this);
+    auto* methodLabel = new QLabel(Text(str::ScanMethodLabel), this);
     place(methodLabel, 14, 32, 38, 8);
     method_ = new QLabel(Text(ScanMethodTextId(job_)), this);
     SetControlId(method_, 103);
@@ -135,9 +112,9 @@ Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
     percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     place(percent_, 180, 47, 26, 8);
 
-    cancel_ = new QPushButton(Text(ProgressCancel), this);
+    cancel_ = new QPushButton(Text(str::ScanProgressCancel), this);
     SetControlId(cancel_, 3);
-    cancel_->setToolTip(Text(TipCancelScan));
+    cancel_->setToolTip(Text(str::TipScanCancel));
     cancel_->setDefault(true);
     place(cancel_, 85, 71, 50, 14);
     connect(cancel_, &QPushButton::clicked, this, &Mp3ScanProgressDialog::reject);
@@ -166,7 +143,7 @@ void Mp3ScanProgressDialog::FirstShown() {
 
 void Mp3ScanProgressDialog::ShowProgress(int percent) {
     bar_->setValue(percent);
-    percent_->setText(FromCp1252(FormatString(PercentText, {percent})));
+    percent_->setText(FromCp1252(FormatString(str::PercentText, {percent})));
 }
 
 void Mp3ScanProgressDialog::StartWorker() {
@@ -196,27 +173,27 @@ void Mp3ScanProgressDialog::StartWorker() {
 Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* parent,
                              FileOpener opener)
     : FileDropDialog(session, parent), fonts_(fonts), opener_(std::move(opener)) {
-    const DialogPlacer place = PrepareDialog(this, Text(OptionsCaption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::ScanOptionsCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* pathLabel = new QLabel(Text(PathLabel), this);
+    auto* pathLabel = new QLabel(Text(str::ScanPathLabel), this);
     place(pathLabel, 7, 7, 200, 8);
     path_ = new QLineEdit(this);
     SetControlId(path_, 101);
-    path_->setToolTip(Text(TipPath));
+    path_->setToolTip(Text(str::TipMp3Path));
     path_->setAcceptDrops(false);  // a drop anywhere goes to the dialog
     place(path_, 7, 17, 205, 12);
     pathLabel->setBuddy(path_);
-    browse_ = new QPushButton(Text(BrowseText), this);
+    browse_ = new QPushButton(Text(str::ScanBrowse), this);
     SetControlId(browse_, 102);
-    browse_->setToolTip(Text(TipPath));
+    browse_->setToolTip(Text(str::TipMp3Path));
     browse_->setAutoDefault(false);
     place(browse_, 215, 17, 18, 12);
 
-    auto* methods = new QGroupBox(Text(MethodCaption), this);
+    auto* methods = new QGroupBox(Text(str::ScanMethodGroup), this);
     methods->setFont(fonts.bold);
     place(methods, 7, 35, 226, 52);
-    auto box = [&](int id, int textId, int tipId, int value, int y) {
+    auto box = [&](int id, StringId textId, StringId tipId, int value, int y) {
         auto* check = new QCheckBox(Text(textId), this);
         SetControlId(check, id);
         check->setToolTip(Text(tipId));
@@ -224,18 +201,19 @@ Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* pa
         place(check, 14, y, 212, 10);
         return check;
     };
-    cueTag_ = box(104, CueTagLabel, TipCueTag, session_.settings.ScanID3v2, 47);
-    id3v1_ = box(105, Id3v1Label, TipId3v1, session_.settings.ScanID3v1, 59);
-    archives_ = box(106, ArchiveLabel, TipArchives, session_.settings.ScanArchives, 71);
+    cueTag_ = box(104, str::ScanCueTagLabel, str::TipMethodCueTag, session_.settings.ScanID3v2, 47);
+    id3v1_ = box(105, str::ScanId3v1Label, str::TipMethodId3v1, session_.settings.ScanID3v1, 59);
+    archives_ = box(106, str::ScanArchivesLabel, str::TipMethodArchives,
+                    session_.settings.ScanArchives, 71);
 
-    start_ = new QPushButton(Text(StartText), this);
+    start_ = new QPushButton(Text(str::ScanStart), this);
     SetControlId(start_, 1);
-    start_->setToolTip(Text(TipStart));
+    start_->setToolTip(Text(str::TipScanStart));
     start_->setDefault(true);
     place(start_, 129, 93, 50, 14);
-    cancel_ = new QPushButton(Text(CancelText), this);
+    cancel_ = new QPushButton(Text(str::ScanOptionsCancel), this);
     SetControlId(cancel_, 2);
-    cancel_->setToolTip(Text(TipClose));
+    cancel_->setToolTip(Text(str::TipClose));
     cancel_->setAutoDefault(false);
     place(cancel_, 183, 93, 50, 14);
 
@@ -255,7 +233,7 @@ Mp3ScanDialog::Mp3ScanDialog(Session& session, const UiFonts& fonts, QWidget* pa
 }
 
 void Mp3ScanDialog::Browse() {
-    const std::string chosen = ChooseMp3File(session_, ChooserTitle);
+    const std::string chosen = ChooseMp3File(session_, str::Mp3ChooserTitle);
     if (!chosen.empty()) {
         path_->setText(FromPath(chosen));
     }

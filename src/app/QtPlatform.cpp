@@ -64,19 +64,19 @@ std::vector<ButtonChoice> ButtonsOf(MsgButtons buttons) {
 QString ButtonText(QMessageBox::StandardButton button) {
     switch (button) {
         case QMessageBox::Ok:
-            return Text(5001);
+            return Text(str::AboutOk);
         case QMessageBox::Yes:
-            return Text(6401);
+            return Text(str::ButtonYes);
         case QMessageBox::No:
-            return Text(6402);
+            return Text(str::ButtonNo);
         case QMessageBox::Cancel:
-            return Text(6403);
+            return Text(str::ButtonCancel);
         case QMessageBox::Abort:
-            return Text(6404);
+            return Text(str::ButtonAbort);
         case QMessageBox::Retry:
-            return Text(6405);
+            return Text(str::ButtonRetry);
         case QMessageBox::Ignore:
-            return Text(6406);
+            return Text(str::ButtonIgnore);
         default:
             return QString();
     }

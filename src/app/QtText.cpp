@@ -15,7 +15,7 @@ std::string ToCp1252(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
 }
 
-QString Text(int id) {
+QString Text(StringId id) {
     return FromCp1252(String(id));
 }
 

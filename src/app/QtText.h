@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "resources/StringIds.h"
+
 namespace tracklore::app {
 
 // The edge between the core's Windows-1252 texts and Qt's Unicode strings.
@@ -12,7 +14,7 @@ QString FromCp1252(std::string_view text);
 // Characters without a Windows-1252 byte become '?'.
 std::string ToCp1252(const QString& text);
 // The string-table text of a number, as Unicode.
-QString Text(int id);
+QString Text(StringId id);
 
 // CR LF as a single line break, for message boxes.
 QString WithPlainLineBreaks(QString text);

@@ -18,14 +18,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int Caption = 5900;
-constexpr int KeepOpenText = 5901;
-constexpr int LabelWords = 6710;
-constexpr int SearchText = 6711;
-constexpr int TipWords = 3013;
-constexpr int TipSearch = 3014;
-constexpr int TipList = 3015;
-constexpr int TipKeepOpen = 3016;
 
 constexpr int WordsLimit = 200;
 
@@ -39,22 +31,22 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
       searchOptions_(std::move(searchOptions)),
       transferOptions_(std::move(transferOptions)) {
     searchOptions_.cancel = &cancel_;
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::SearchCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* wordsLabel = new QLabel(Text(LabelWords), this);
+    auto* wordsLabel = new QLabel(Text(str::SearchWordsLabel), this);
     place(wordsLabel, 7, 9, 40, 8);
     words_ = new QLineEdit(this);
     SetControlId(words_, 101);
     words_->setMaxLength(WordsLimit);
     words_->setValidator(new Cp1252Validator(words_));
-    words_->setToolTip(Text(TipWords));
+    words_->setToolTip(Text(str::TipSearchWords));
     place(words_, 48, 7, 150, 12);
 
-    search_ = new QPushButton(Text(SearchText), this);
+    search_ = new QPushButton(Text(str::SearchButton), this);
     SetControlId(search_, 102);
     search_->setDefault(true);
-    search_->setToolTip(Text(TipSearch));
+    search_->setToolTip(Text(str::TipSearchButton));
     place(search_, 204, 6, 50, 14);
     connect(search_, &QPushButton::clicked, this, &SearchDialog::Search);
 
@@ -62,7 +54,7 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
     SetControlId(list_, 103);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setUniformItemSizes(true);
-    list_->setToolTip(Text(TipList));
+    list_->setToolTip(Text(str::TipSearchResults));
     list_->installEventFilter(this);
     place(list_, 7, 25, 247, 118);
     connect(list_, &QListWidget::itemSelectionChanged, this, &SearchDialog::SelectionChanged);
@@ -73,10 +65,10 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
     status_->setTextFormat(Qt::PlainText);
     place(status_, 7, 147, 247, 8);
 
-    keep_ = new QCheckBox(Text(KeepOpenText), this);
+    keep_ = new QCheckBox(Text(str::SearchKeepOpen), this);
     SetControlId(keep_, 105);
     keep_->setChecked(session.settings.SearchKeep != 0);
-    keep_->setToolTip(Text(TipKeepOpen));
+    keep_->setToolTip(Text(str::TipKeepOpen));
     place(keep_, 7, 160, 150, 10);
 
     wordsLabel->setBuddy(words_);
@@ -89,9 +81,9 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
     words_->setFocus();
 }
 
-void SearchDialog::ShowMessageLine(int stringId) {
+void SearchDialog::ShowMessageLine(StringId line) {
     list_->clear();
-    list_->addItem(Text(stringId));
+    list_->addItem(Text(line));
     list_->setEnabled(false);
 }
 

@@ -50,7 +50,7 @@ class SearchDialog : public CentredDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void ShowMessageLine(int stringId);
+    void ShowMessageLine(StringId line);
     void ShowResults();
     void SelectionChanged();
 

@@ -17,79 +17,61 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int Caption = 5700;
-constexpr int GroupFreeDb = 5701;
-constexpr int LabelUrl = 5702;
-constexpr int LabelMarkers = 5703;
-constexpr int StandardText = 5704;
-constexpr int GroupScan = 5705;
-constexpr int LabelPriority = 5706;
-constexpr int GroupFormats = 5707;
-constexpr int MshText = 5708;
-constexpr int OkText = 5709;
-constexpr int CancelText = 5710;
-constexpr int TipUrl = 3005;
-constexpr int TipStandard = 3006;
-constexpr int TipPriority = 3007;
-constexpr int TipMsh = 3008;
-constexpr int TipOk = 3009;
-constexpr int TipCancel = 3010;
-constexpr int UrlWithoutMarkers = 1078;
 
 constexpr int PriorityLowest = -2;
 constexpr int PriorityHighest = 2;
-constexpr int PriorityNameFirst = 1073;  // "sehr niedrig" for -2, up to "sehr hoch" for 2
-constexpr int PriorityNormal = 1075;
 
 }  // namespace
 
-int PriorityNameId(int priority) {
+StringId PriorityNameId(int priority) {
+    constexpr StringId Names[] = {str::PriorityLowest, str::PriorityLow, str::PriorityNormal,
+                                  str::PriorityHigh, str::PriorityHighest};
     if (priority < PriorityLowest || priority > PriorityHighest) {
-        return PriorityNormal;
+        return str::PriorityNormal;
     }
-    return PriorityNameFirst + priority - PriorityLowest;
+    return Names[priority - PriorityLowest];
 }
 
 SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiFonts& fonts,
                                QWidget* parent)
     : CentredDialog(parent), session_(session), store_(store) {
     const Settings& settings = session.settings;
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::SettingsCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
-    auto group = [&](int id, int textId, int x, int y, int w, int h) {
+    auto group = [&](int id, StringId textId, int x, int y, int w, int h) {
         auto* box = new QGroupBox(Text(textId), this);
         SetControlId(box, id);
         box->setFont(fonts.bold);
         place(box, x, y, w, h);
         return box;
     };
-    auto label = [&](int textId, int x, int y, int w, int h) {
+    auto label = [&](StringId textId, int x, int y, int w, int h) {
         auto* text = new QLabel(WithPlainLineBreaks(Text(textId)), this);
         text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         place(text, x, y, w, h);
         return text;
     };
 
-    group(101, GroupFreeDb, 7, 5, 229, 50);
-    QLabel* urlLabel = label(LabelUrl, 13, 17, 45, 10);
+    group(101, str::SettingsFreeDbGroup, 7, 5, 229, 50);
+    QLabel* urlLabel = label(str::SettingsUrlLabel, 13, 17, 45, 10);
     url_ = new QLineEdit(FromCp1252(settings.URL), this);
     SetControlId(url_, 102);
     url_->setMaxLength(static_cast<int>(MaxSettingsValueLength));
     url_->setValidator(new Cp1252Validator(url_));
-    url_->setToolTip(Text(TipUrl));
+    url_->setToolTip(Text(str::TipUrl));
     url_->setCursorPosition(0);
     place(url_, 63, 16, 165, 12);
-    label(LabelMarkers, 63, 32, 99, 17);
-    standard_ = new QPushButton(Text(StandardText), this);
+    label(str::SettingsMarkers, 63, 32, 99, 17);
+    standard_ = new QPushButton(Text(str::SettingsStandard), this);
     SetControlId(standard_, 106);
     standard_->setAutoDefault(false);
-    standard_->setToolTip(Text(TipStandard));
+    standard_->setToolTip(Text(str::TipStandardUrl));
     place(standard_, 168, 33, 62, 15);
     connect(standard_, &QPushButton::clicked, this,
             [this] { url_->setText(Text(str::FetchDefaultUrl)); });
 
-    group(103, GroupScan, 7, 59, 229, 33);
-    QLabel* priorityLabel = label(LabelPriority, 14, 74, 73, 10);
+    group(103, str::SettingsScanGroup, 7, 59, 229, 33);
+    QLabel* priorityLabel = label(str::SettingsPriorityLabel, 14, 74, 73, 10);
     priority_ = new QSlider(Qt::Horizontal, this);
     SetControlId(priority_, 104);
     priority_->setRange(PriorityLowest, PriorityHighest);
@@ -100,7 +82,7 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     // A stored value outside the range stands at the nearest end; its name stays "normal"
     // until the bar is moved.
     priority_->setValue(settings.Priority);
-    priority_->setToolTip(Text(TipPriority));
+    priority_->setToolTip(Text(str::TipPriority));
     place(priority_, 87, 68, 69, 19);
     priorityName_ = new QLabel(Text(PriorityNameId(settings.Priority)), this);
     SetControlId(priorityName_, 105);
@@ -108,16 +90,17 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     connect(priority_, &QSlider::valueChanged, this,
             [this](int position) { priorityName_->setText(Text(PriorityNameId(position))); });
 
-    group(107, GroupFormats, 7, 97, 229, 29);
-    msh_ = new QCheckBox(Text(MshText), this);
+    group(107, str::SettingsFormatsGroup, 7, 97, 229, 29);
+    msh_ = new QCheckBox(Text(str::SettingsMsh), this);
     SetControlId(msh_, 108);
     msh_->setChecked(settings.MSH == 1);
-    msh_->setToolTip(Text(TipMsh));
+    msh_->setToolTip(Text(str::TipMsh));
     place(msh_, 13, 109, 216, 11);
 
-    ok_ = MakeDialogButton(this, Text(OkText), 1, Text(TipOk), true);
+    ok_ = MakeDialogButton(this, Text(str::SettingsOk), 1, Text(str::TipSettingsOk), true);
     place(ok_, 69, 132, 50, 15);
-    cancel_ = MakeDialogButton(this, Text(CancelText), 2, Text(TipCancel), false);
+    cancel_ =
+        MakeDialogButton(this, Text(str::SettingsCancel), 2, Text(str::TipSettingsCancel), false);
     place(cancel_, 123, 132, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
@@ -139,9 +122,9 @@ void SettingsDialog::accept() {
     if (url.find("%x") == std::string::npos || url.find("%y") == std::string::npos) {
         // The text names the markers itself: shown as it stands, not as a format.
         Message message;
-        message.textId = UrlWithoutMarkers;
-        message.captionId = str::ErrorCaption;
-        message.text = std::string(String(UrlWithoutMarkers));
+        message.textId = Number(str::UrlWithoutMarkers);
+        message.captionId = Number(str::ErrorCaption);
+        message.text = std::string(String(str::UrlWithoutMarkers));
         message.caption = std::string(String(str::ErrorCaption));
         message.buttons = MsgButtons::Ok;
         message.icon = MsgIcon::Warning;

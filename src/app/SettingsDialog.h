@@ -15,7 +15,7 @@ namespace tracklore::app {
 class SettingsStore;
 
 // The string number of a scan priority's name; a value outside -2..2 is "normal".
-int PriorityNameId(int priority);
+StringId PriorityNameId(int priority);
 
 // "Einstellungen": the three settings every running copy shares (the FreeDB address, the
 // priority of the MP3 scan, the time format). OK checks that the address holds both

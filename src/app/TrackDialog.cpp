@@ -12,18 +12,6 @@
 namespace tracklore::app {
 
 namespace {
-constexpr int Caption = 5400;
-constexpr int GroupText = 5401;
-constexpr int LabelLength = 5402;
-constexpr int LabelTitle = 5403;
-constexpr int LabelPerformer = 5404;
-constexpr int OkText = 5405;
-constexpr int CancelText = 5406;
-constexpr int TipLength = 3030;
-constexpr int TipTitle = 3031;
-constexpr int TipPerformer = 3032;
-constexpr int TipOk = 3009;
-constexpr int TipCancel = 3010;
 
 constexpr int LengthFieldLimit = 8;
 constexpr int TextFieldLimit = static_cast<int>(decltype(Track::title)::maxLength);
@@ -33,49 +21,50 @@ constexpr int TextFieldLimit = static_cast<int>(decltype(Track::title)::maxLengt
 TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWidget* parent)
     : CentredDialog(parent), session_(session), index_(index) {
     shown_ = LoadTrackProperties(session.doc, index, session.timeFormat());
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::TrackDialogCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* group = new QGroupBox(FromCp1252(FormatString(GroupText, {shown_.number})), this);
+    auto* group = new QGroupBox(FromCp1252(FormatString(str::TrackGroup, {shown_.number})), this);
     SetControlId(group, 101);
     group->setFont(fonts.bold);
     place(group, 8, 6, 190, 71);
 
-    auto* lengthLabel = new QLabel(Text(LabelLength), this);
+    auto* lengthLabel = new QLabel(Text(str::TrackLengthLabel), this);
     place(lengthLabel, 16, 22, 35, 8);
     length_ = new QLineEdit(FromCp1252(shown_.lengthText), this);
     SetControlId(length_, 102);
     length_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     length_->setMaxLength(LengthFieldLimit);
-    length_->setToolTip(Text(TipLength));
+    length_->setToolTip(Text(str::TipTrackLength));
     place(length_, 52, 21, 46, 12);
     auto* unit = new QLabel(Text(shown_.lengthLabelId), this);
     SetControlId(unit, 103);
     place(unit, 102, 22, 87, 8);
 
-    auto* titleLabel = new QLabel(Text(LabelTitle), this);
+    auto* titleLabel = new QLabel(Text(str::TrackTitleLabel), this);
     place(titleLabel, 16, 40, 35, 8);
     title_ = new QLineEdit(this);
     SetControlId(title_, 104);
     title_->setMaxLength(TextFieldLimit);
     title_->setValidator(new Cp1252Validator(title_));
     title_->setText(FromCp1252(shown_.title));
-    title_->setToolTip(Text(TipTitle));
+    title_->setToolTip(Text(str::TipTrackTitle));
     place(title_, 52, 39, 137, 12);
 
-    auto* performerLabel = new QLabel(Text(LabelPerformer), this);
+    auto* performerLabel = new QLabel(Text(str::TrackPerformerLabel), this);
     place(performerLabel, 16, 58, 35, 8);
     performer_ = new QLineEdit(this);
     SetControlId(performer_, 105);
     performer_->setMaxLength(TextFieldLimit);
     performer_->setValidator(new Cp1252Validator(performer_));
     performer_->setText(FromCp1252(shown_.performer));
-    performer_->setToolTip(Text(TipPerformer));
+    performer_->setToolTip(Text(str::TipTrackPerformer));
     place(performer_, 52, 56, 137, 12);
 
-    ok_ = MakeDialogButton(this, Text(OkText), 1, Text(TipOk), true);
+    ok_ = MakeDialogButton(this, Text(str::TrackOk), 1, Text(str::TipSettingsOk), true);
     place(ok_, 56, 85, 45, 15);
-    cancel_ = MakeDialogButton(this, Text(CancelText), 2, Text(TipCancel), false);
+    cancel_ =
+        MakeDialogButton(this, Text(str::TrackCancel), 2, Text(str::TipSettingsCancel), false);
     place(cancel_, 106, 85, 45, 15);
     connect(ok_, &QPushButton::clicked, this, &TrackDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &TrackDialog::reject);

@@ -10,15 +10,7 @@
 
 namespace tracklore::app {
 
-namespace {
-constexpr int Caption = 5600;
-constexpr int LabelIdentification = 5601;
-constexpr int LabelAccess = 5602;
-constexpr int LabelStatus = 5603;
-constexpr int StatusConnecting = 5604;
-constexpr int CancelText = 5605;
-
-}  // namespace
+namespace {}  // namespace
 
 TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const FetchRequest& request,
                                TransferFlags& flags, TransferOptions options, QWidget* owner)
@@ -27,7 +19,7 @@ TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const Fet
       request_(request),
       flags_(flags),
       options_(std::move(options)) {
-    const DialogPlacer place = PrepareDialog(this, Text(Caption), fonts.normal);
+    const DialogPlacer place = PrepareDialog(this, Text(str::TransferCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
     auto* picture = new QLabel(this);
@@ -36,18 +28,18 @@ TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const Fet
     const QRect pictureSpot = DialogRect(units, 7, 7, 0, 0);
     picture->setGeometry(pictureSpot.x(), pictureSpot.y(), image.width(), image.height());
 
-    auto* identification = new QLabel(Text(LabelIdentification), this);
+    auto* identification = new QLabel(Text(str::TransferIdentification), this);
     place(identification, 45, 9, 115, 8);
-    auto* access = new QLabel(Text(LabelAccess), this);
+    auto* access = new QLabel(Text(str::TransferAccess), this);
     place(access, 45, 21, 115, 8);
-    auto* statusLabel = new QLabel(Text(LabelStatus), this);
+    auto* statusLabel = new QLabel(Text(str::TransferStatusLabel), this);
     place(statusLabel, 7, 39, 30, 8);
-    status_ = new QLabel(Text(StatusConnecting), this);
+    status_ = new QLabel(Text(str::TransferConnecting), this);
     SetControlId(status_, 101);
     status_->setTextFormat(Qt::PlainText);
     place(status_, 37, 39, 126, 8);
 
-    cancel_ = new QPushButton(Text(CancelText), this);
+    cancel_ = new QPushButton(Text(str::TransferCancel), this);
     SetControlId(cancel_, 2);
     cancel_->setDefault(true);
     place(cancel_, 60, 52, 50, 14);
@@ -75,7 +67,7 @@ void TransferDialog::FirstShown() {
 }
 
 void TransferDialog::StartWorker() {
-    TransferStatus status = [this](int stringId) {
+    TransferStatus status = [this](StringId stringId) {
         QMetaObject::invokeMethod(
             this, [this, stringId] { status_->setText(Text(stringId)); }, Qt::QueuedConnection);
     };

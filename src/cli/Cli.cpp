@@ -45,12 +45,12 @@ bool Arguments::Parse(const std::vector<std::string>& args, const std::set<std::
             } else if (i + 1 < args.size()) {
                 values_[name] = args[++i];
             } else {
-                error = "Option " + name + " braucht einen Wert.";
+                error = ConsoleText(str::CliOptionNeedsValue, {name});
                 return false;
             }
             continue;
         }
-        error = "Unbekannte Option: " + arg;
+        error = ConsoleText(str::CliUnknownOption, {arg});
         return false;
     }
     return true;
@@ -144,31 +144,32 @@ std::string DocumentJson(const TrackList& doc) {
 }
 
 std::string DocumentText(const TrackList& doc, TimeFormat format) {
-    auto line = [](int labelId, const std::string& value) {
+    auto line = [](StringId labelId, const std::string& value) {
         return Cp1252ToUtf8(FormatString(labelId, {value})) + "\n";
     };
     std::string text;
     if (!doc.documentPath.empty()) {
-        text += line(6010, doc.documentPath);
+        text += line(str::CliFileLine, doc.documentPath);
     }
-    text += line(6011, doc.cd.title);
-    text += line(6012, doc.cd.artist);
-    text += line(6013, doc.cd.year);
-    text += line(6014, doc.cd.genre);
-    text += line(6015, doc.cd.discId);
-    text += line(6016,
+    text += line(str::CliTitleLine, doc.cd.title);
+    text += line(str::CliArtistLine, doc.cd.artist);
+    text += line(str::CliYearLine, doc.cd.year);
+    text += line(str::CliGenreLine, doc.cd.genre);
+    text += line(str::CliDiscIdLine, doc.cd.discId);
+    text += line(str::CliTotalLine,
                  doc.cd.totalSeconds != 0
                      ? FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)
                      : std::string(String(str::UnknownLength)));
-    text += line(6017, doc.cd.audioFile);
-    text += "\n" + Cp1252ToUtf8(String(6018)) + "\n";
+    text += line(str::CliAudioFileLine, doc.cd.audioFile);
+    text += "\n" + Cp1252ToUtf8(String(str::CliTrackHeading)) + "\n";
     for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
         const Track& track = doc.tracks[i];
         std::int32_t length = TrackLength(doc, i);
         std::string lengthText = length == UnknownLength ? std::string(String(str::UnknownLength))
                                                          : FormatTime(length, format);
-        text += Cp1252ToUtf8(FormatString(6019, {i + 1, FormatTime(track.start, format), lengthText,
-                                                 track.performer.str(), track.title.str()})) +
+        text += Cp1252ToUtf8(FormatString(str::CliTrackLine,
+                                          {i + 1, FormatTime(track.start, format), lengthText,
+                                           track.performer.str(), track.title.str()})) +
                 "\n";
     }
     return text;
@@ -204,9 +205,17 @@ int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& o
     return status;
 }
 
+std::string ConsoleText(StringId id, std::initializer_list<FormatArg> args) {
+    return FormatText(Cp1252ToUtf8(String(id)), args);
+}
+
 int UsageError(const std::string& text) {
     std::cerr << "tracklore-cli: " << text << "\n";
     return ExitUsage;
+}
+
+int UsageError(StringId text) {
+    return UsageError(ConsoleText(text));
 }
 
 std::vector<Command>& CommandRegistry() {
@@ -214,7 +223,7 @@ std::vector<Command>& CommandRegistry() {
     return commands;
 }
 
-RegisterCommand::RegisterCommand(std::string name, std::string usage,
+RegisterCommand::RegisterCommand(std::string name, StringId usage,
                                  std::function<int(const std::vector<std::string>&)> run) {
     CommandRegistry().push_back({std::move(name), std::move(usage), std::move(run)});
 }

@@ -78,19 +78,23 @@ std::string DocumentText(const TrackList& doc, TimeFormat format);
 // printed (the rows of a results dialog). Returns the exit status.
 int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& out, bool json);
 
-// Prints a usage error to standard error and returns ExitUsage.
+// A string-table text as the console prints it (UTF-8), filled with the arguments.
+std::string ConsoleText(StringId id, std::initializer_list<FormatArg> args = {});
+
+// Prints a usage error (UTF-8) to standard error and returns ExitUsage.
 int UsageError(const std::string& text);
+int UsageError(StringId text);
 
 struct Command {
     std::string name;
-    std::string usage;
+    StringId usage;
     std::function<int(const std::vector<std::string>&)> run;
 };
 
 // Commands register themselves from their own source files.
 std::vector<Command>& CommandRegistry();
 struct RegisterCommand {
-    RegisterCommand(std::string name, std::string usage,
+    RegisterCommand(std::string name, StringId usage,
                     std::function<int(const std::vector<std::string>&)> run);
 };
 

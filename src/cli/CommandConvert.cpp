@@ -15,10 +15,10 @@ int RunConvert(const std::vector<std::string>& argv) {
     auto out = args.Value("-o");
     auto format = args.Value("--format");
     if (args.Positional().size() != 1 || !out || out->empty()) {
-        return UsageError("convert braucht eine Datei und -o AUSGABE.");
+        return UsageError(str::CliConvertNeeds);
     }
     if (format && *format != "cue" && *format != "xmcd") {
-        return UsageError("--format ist cue oder xmcd.");
+        return UsageError(str::CliConvertFormats);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
@@ -30,9 +30,7 @@ int RunConvert(const std::vector<std::string>& argv) {
     return app.Finish(saved);
 }
 
-const RegisterCommand registration("convert",
-                                   "convert DATEI -o AUSGABE [--format cue|xmcd] [--yes]",
-                                   RunConvert);
+const RegisterCommand registration("convert", str::CliUsageConvert, RunConvert);
 
 }  // namespace
 }  // namespace tracklore::cli

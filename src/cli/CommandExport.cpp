@@ -14,7 +14,7 @@ int RunExport(const std::vector<std::string>& argv) {
     auto out = args.Value("-o");
     auto format = args.Value("--format");
     if (args.Positional().size() != 1 || !out || out->empty() || !format) {
-        return UsageError("export braucht eine Datei, -o AUSGABE und --format xml|html|txt|csv.");
+        return UsageError(str::CliExportNeeds);
     }
     const std::map<std::string, int> filters = {{"xml", ExportFilterXml},
                                                 {"html", ExportFilterHtml},
@@ -22,7 +22,7 @@ int RunExport(const std::vector<std::string>& argv) {
                                                 {"csv", ExportFilterCsv}};
     auto filter = filters.find(*format);
     if (filter == filters.end()) {
-        return UsageError("--format ist xml, html, txt oder csv.");
+        return UsageError(str::CliExportFormats);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
@@ -33,9 +33,7 @@ int RunExport(const std::vector<std::string>& argv) {
     return app.Finish(ExportDocument(app.session));
 }
 
-const RegisterCommand registration("export",
-                                   "export DATEI -o AUSGABE --format xml|html|txt|csv [--yes]",
-                                   RunExport);
+const RegisterCommand registration("export", str::CliUsageExport, RunExport);
 
 }  // namespace
 }  // namespace tracklore::cli

@@ -10,8 +10,6 @@
 namespace tracklore::cli {
 namespace {
 
-constexpr int MsgNotXmcd = 6300;
-
 int RunFetch(const std::vector<std::string>& argv) {
     Arguments args;
     std::string error;
@@ -22,13 +20,11 @@ int RunFetch(const std::vector<std::string>& argv) {
     }
     auto out = args.Value("-o");
     if (args.Positional().size() != 2 || (out && out->empty())) {
-        return UsageError("fetch braucht KATEGORIE und CD-ID.");
+        return UsageError(str::CliFetchNeeds);
     }
     auto request = ValidateFetchRequest(args.Positional()[0], args.Positional()[1]);
     if (!request) {
-        return UsageError(
-            "Die Kategorie besteht aus Buchstaben und Ziffern, die CD-ID aus genau acht "
-            "Hexadezimalziffern.");
+        return UsageError(str::CliFetchRequest);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
@@ -44,7 +40,7 @@ int RunFetch(const std::vector<std::string>& argv) {
     }
     if (!transfer.loaded) {
         if (!app.ui.ErrorShown() && !transfer.cancelled) {
-            std::cerr << "tracklore-cli: " << Cp1252ToUtf8(String(MsgNotXmcd)) << "\n";
+            std::cerr << "tracklore-cli: " << ConsoleText(str::ReplyNotXmcd) << "\n";
         }
         return ExitFailed;
     }
@@ -60,9 +56,7 @@ int RunFetch(const std::vector<std::string>& argv) {
     return status;
 }
 
-const RegisterCommand registration(
-    "fetch", "fetch KATEGORIE CD-ID [--url VORLAGE] [--json] [--msh] [-o AUSGABE] [--yes]",
-    RunFetch);
+const RegisterCommand registration("fetch", str::CliUsageFetch, RunFetch);
 
 }  // namespace
 }  // namespace tracklore::cli

@@ -15,22 +15,20 @@ int RunScanFolder(const std::vector<std::string>& argv) {
     }
     auto out = args.Value("-o");
     if (args.Positional().size() != 1 || args.Positional()[0].empty() || (out && out->empty())) {
-        return UsageError("scan-folder braucht genau einen Ordner.");
+        return UsageError(str::CliScanFolderNeeds);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
     std::string mask = args.Value("--mask").value_or(app.settings.LastFileMask);
     if (mask.empty()) {
-        return UsageError("--mask braucht eine Dateimaske.");
+        return UsageError(str::CliMaskNeeded);
     }
 
     bool ok = RunFolderScan(app.session, AbsolutePath(args.Positional()[0]), mask);
     return FinishImport(app, ok, out, args.Has("--json"));
 }
 
-const RegisterCommand registration("scan-folder",
-                                   "scan-folder ORDNER [--mask MASKE] [--json] [-o AUSGABE]",
-                                   RunScanFolder);
+const RegisterCommand registration("scan-folder", str::CliUsageScanFolder, RunScanFolder);
 
 }  // namespace
 }  // namespace tracklore::cli

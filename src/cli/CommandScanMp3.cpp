@@ -16,7 +16,7 @@ int RunScanMp3(const std::vector<std::string>& argv) {
     }
     auto out = args.Value("-o");
     if (args.Positional().size() != 1 || args.Positional()[0].empty() || (out && out->empty())) {
-        return UsageError("scan-mp3 braucht genau eine MP3-Datei.");
+        return UsageError(str::CliScanMp3Needs);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
@@ -36,10 +36,7 @@ int RunScanMp3(const std::vector<std::string>& argv) {
     return FinishImport(app, job.trackListBuilt, out, json);
 }
 
-const RegisterCommand registration(
-    "scan-mp3",
-    "scan-mp3 MP3 [--no-cue-tag] [--no-id3v1] [--no-archives] [--yes|--no] [--json] [-o AUSGABE]",
-    RunScanMp3);
+const RegisterCommand registration("scan-mp3", str::CliUsageScanMp3, RunScanMp3);
 
 }  // namespace
 }  // namespace tracklore::cli

@@ -21,7 +21,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
         words += (words.empty() ? "" : " ") + Utf8ToCp1252(word);
     }
     if (Trim(words).empty()) {
-        return UsageError("search braucht ein oder mehrere Suchwörter.");
+        return UsageError(str::CliSearchNeeds);
     }
     auto endpoint = args.Value("--endpoint");
     if (endpoint && endpoint->empty()) {
@@ -40,7 +40,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
         results = RunSearch(app.session, words, options);
     }
     if (results.messageLine == str::SearchNothingFound) {
-        std::cerr << "tracklore-cli: " << Cp1252ToUtf8(String(str::SearchNothingFound)) << "\n";
+        std::cerr << "tracklore-cli: " << ConsoleText(str::SearchNothingFound) << "\n";
     }
     const int status = app.Finish(!cancelled && results.messageLine != str::SearchIdle);
     if (status == ExitOk) {
@@ -52,7 +52,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
     return status;
 }
 
-const RegisterCommand registration("search", "search [--endpoint URL] WÖRTER...", RunSearchCommand);
+const RegisterCommand registration("search", str::CliUsageSearch, RunSearchCommand);
 
 }  // namespace
 }  // namespace tracklore::cli

@@ -15,7 +15,7 @@ int RunShow(const std::vector<std::string>& argv) {
         return UsageError(error);
     }
     if (args.Positional().size() != 1) {
-        return UsageError("show braucht genau eine Datei.");
+        return UsageError(str::CliShowNeeds);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
@@ -28,7 +28,7 @@ int RunShow(const std::vector<std::string>& argv) {
     return status;
 }
 
-const RegisterCommand registration("show", "show [--json] [--msh] DATEI", RunShow);
+const RegisterCommand registration("show", str::CliUsageShow, RunShow);
 
 }  // namespace
 }  // namespace tracklore::cli

@@ -12,7 +12,7 @@ int RunWriteTag(const std::vector<std::string>& argv) {
         return UsageError(error);
     }
     if (args.Positional().size() != 2) {
-        return UsageError("write-tag braucht eine Datei und eine MP3-Datei.");
+        return UsageError(str::CliWriteTagNeeds);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
@@ -24,7 +24,7 @@ int RunWriteTag(const std::vector<std::string>& argv) {
     return app.Finish(written);
 }
 
-const RegisterCommand registration("write-tag", "write-tag DATEI MP3 [--yes]", RunWriteTag);
+const RegisterCommand registration("write-tag", str::CliUsageWriteTag, RunWriteTag);
 
 }  // namespace
 }  // namespace tracklore::cli

@@ -36,7 +36,7 @@ void ConsolePlatform::PresetFolder(std::string path) {
 }
 
 MsgResult ConsolePlatform::ShowMessage(const Message& message) {
-    if (message.captionId == str::ErrorCaption) {
+    if (message.captionId == Number(str::ErrorCaption)) {
         errorShown_ = true;
     }
     std::cerr << ConsoleMessageText(message.caption, message.text) << "\n";
@@ -84,9 +84,9 @@ MsgResult ConsolePlatform::Decide(const Message& message) {
         return message.DefaultAnswer();
     }
     // Ask at the terminal; an empty line or the end of input takes the default button.
+    // A choice's text names its key in brackets: "[j] Ja".
     struct Choice {
-        char key;
-        const char* label;
+        StringId label;
         MsgResult result;
     };
     std::vector<Choice> choices;
@@ -94,26 +94,33 @@ MsgResult ConsolePlatform::Decide(const Message& message) {
         case MsgButtons::Ok:
             break;
         case MsgButtons::OkCancel:
-            choices = {{'o', "[o] OK", MsgResult::Ok}, {'a', "[a] Abbruch", MsgResult::Cancel}};
+            choices = {{str::CliChoiceOk, MsgResult::Ok},
+                       {str::CliChoiceCancel, MsgResult::Cancel}};
             break;
         case MsgButtons::YesNo:
-            choices = {{'j', "[j] Ja", MsgResult::Yes}, {'n', "[n] Nein", MsgResult::No}};
+            choices = {{str::CliChoiceYes, MsgResult::Yes}, {str::CliChoiceNo, MsgResult::No}};
             break;
         case MsgButtons::YesNoCancel:
-            choices = {{'j', "[j] Ja", MsgResult::Yes},
-                       {'n', "[n] Nein", MsgResult::No},
-                       {'a', "[a] Abbruch", MsgResult::Cancel}};
+            choices = {{str::CliChoiceYes, MsgResult::Yes},
+                       {str::CliChoiceNo, MsgResult::No},
+                       {str::CliChoiceCancel, MsgResult::Cancel}};
             break;
         case MsgButtons::AbortRetryIgnore:
-            choices = {{'b', "[b] Beenden", MsgResult::Abort},
-                       {'w', "[w] Wiederholen", MsgResult::Retry},
-                       {'i', "[i] Ignorieren", MsgResult::Ignore}};
+            choices = {{str::CliChoiceAbort, MsgResult::Abort},
+                       {str::CliChoiceRetry, MsgResult::Retry},
+                       {str::CliChoiceIgnore, MsgResult::Ignore}};
             break;
     }
+    auto keyOf = [](StringId label) {
+        const std::string_view text = String(label);
+        return text.size() > 1
+                   ? static_cast<char>(std::tolower(static_cast<unsigned char>(text[1])))
+                   : '\0';
+    };
     MsgResult fallback = message.DefaultAnswer();
     while (true) {
         for (std::size_t i = 0; i < choices.size(); ++i) {
-            std::cerr << (i ? "  " : "") << choices[i].label;
+            std::cerr << (i ? "  " : "") << Cp1252ToUtf8(String(choices[i].label));
         }
         std::cerr << " ? " << std::flush;
         std::string line;
@@ -122,7 +129,7 @@ MsgResult ConsolePlatform::Decide(const Message& message) {
         }
         char key = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
         for (const auto& choice : choices) {
-            if (choice.key == key) {
+            if (keyOf(choice.label) == key) {
                 return choice.result;
             }
         }

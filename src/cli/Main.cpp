@@ -5,6 +5,7 @@
 
 #include "cli/Cli.h"
 
+using namespace tracklore;
 using namespace tracklore::cli;
 
 namespace {
@@ -12,12 +13,11 @@ void PrintUsage(std::ostream& stream) {
     auto commands = CommandRegistry();
     std::sort(commands.begin(), commands.end(),
               [](const Command& a, const Command& b) { return a.name < b.name; });
-    stream << "Aufruf: tracklore-cli BEFEHL [OPTIONEN]\n\nBefehle:\n";
+    stream << ConsoleText(str::CliUsageHead) << "\n";
     for (const auto& command : commands) {
-        stream << "  " << command.usage << "\n";
+        stream << "  " << ConsoleText(command.usage) << "\n";
     }
-    stream
-        << "\nGemeinsame Optionen: --msh (Zeitformat M:S:H), --yes / --no (Antwort auf Fragen)\n";
+    stream << "\n" << ConsoleText(str::CliCommonOptions) << "\n";
 }
 }  // namespace
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
             return command.run(args);
         }
     }
-    std::cerr << "tracklore-cli: unbekannter Befehl: " << args[0] << "\n";
+    std::cerr << "tracklore-cli: " << ConsoleText(str::CliUnknownCommand, {args[0]}) << "\n";
     PrintUsage(std::cerr);
     return ExitUsage;
 }

@@ -12,12 +12,6 @@
 namespace tracklore {
 
 namespace {
-constexpr int CaptionExport = 1040;
-constexpr int ExportFilters = 1041;
-constexpr int HeaderNumber = 1012;
-constexpr int HeaderPerformer = 1013;
-constexpr int HeaderTitle = 1014;
-constexpr int HeaderLength = 1015;
 
 const char* ExtensionFor(int filterIndex) {
     switch (filterIndex) {
@@ -44,8 +38,9 @@ std::string MakeTextList(const TrackList& doc, TimeFormat format) {
 }
 
 std::string MakeCsvTable(const TrackList& doc, TimeFormat format) {
-    std::string text = Quote(String(HeaderNumber)) + "," + Quote(String(HeaderPerformer)) + "," +
-                       Quote(String(HeaderTitle)) + "," + Quote(String(HeaderLength)) + "\r\n";
+    std::string text = Quote(String(str::ColumnNumber)) + "," +
+                       Quote(String(str::ColumnPerformer)) + "," + Quote(String(str::ColumnTitle)) +
+                       "," + Quote(String(str::ColumnLength)) + "\r\n";
     const int count = std::clamp(doc.trackCount, 0, MaxTracks);
     for (int i = 0; i < count; ++i) {
         text += Quote(std::to_string(i + 1)) + "," + Quote(doc.tracks[i].performer) + "," +
@@ -70,9 +65,9 @@ std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIn
 bool ExportDocument(Session& session) {
     TrackList& doc = session.doc;
     FileDialogRequest request;
-    request.titleId = CaptionExport;
-    request.title = std::string(String(CaptionExport));
-    request.filters = ParseFilterList(std::string(String(ExportFilters)));
+    request.titleId = Number(str::ExportCaption);
+    request.title = std::string(String(str::ExportCaption));
+    request.filters = ParseFilterList(std::string(String(str::ExportFilters)));
     // The document's own path without its extension, not sanitised, else the usual proposal.
     request.proposedName =
         doc.documentPath.empty() ? ProposedDocumentName(doc) : StripExtension(doc.documentPath);

@@ -10,13 +10,6 @@ namespace tracklore {
 
 namespace {
 
-constexpr int XmlHead = 1150;
-constexpr int XmlRow = 1151;
-constexpr int XmlFoot = 1152;
-constexpr int HtmlHead = 1153;
-constexpr int HtmlRow = 1154;
-constexpr int HtmlFoot = 1155;
-
 // HTML 4 entity names of the Windows-1252 bytes 0x80 to 0xFF; null where none is written.
 constexpr std::array<const char*, 128> HtmlEntities = {
     "euro",   nullptr,  "sbquo",  "fnof",   "bdquo",  "hellip", "dagger", "Dagger",  // 80
@@ -55,8 +48,8 @@ std::string ReplaceAll(const std::string& text, std::string_view placeholder,
     }
 }
 
-std::string MakeDocument(const TrackList& doc, TimeFormat format, EscapeMode mode, int head,
-                         int row, int foot) {
+std::string MakeDocument(const TrackList& doc, TimeFormat format, EscapeMode mode, StringId head,
+                         StringId row, StringId foot) {
     std::string text = FillTemplate(String(head), -1, mode, doc, format);
     const int count = std::clamp(doc.trackCount, 0, MaxTracks);
     for (int i = 0; i < count; ++i) {
@@ -131,11 +124,11 @@ std::string FillTemplate(std::string_view templateText, int index, EscapeMode mo
 }
 
 std::string MakeXmlText(const TrackList& doc, TimeFormat format) {
-    return MakeDocument(doc, format, EscapeMode::Xml, XmlHead, XmlRow, XmlFoot);
+    return MakeDocument(doc, format, EscapeMode::Xml, str::XmlHead, str::XmlRow, str::XmlFoot);
 }
 
 std::string MakeHtmlText(const TrackList& doc, TimeFormat format) {
-    return MakeDocument(doc, format, EscapeMode::Html, HtmlHead, HtmlRow, HtmlFoot);
+    return MakeDocument(doc, format, EscapeMode::Html, str::HtmlHead, str::HtmlRow, str::HtmlFoot);
 }
 
 }  // namespace tracklore

@@ -11,12 +11,6 @@ namespace tracklore {
 
 namespace {
 
-constexpr int MsgSyntax = 1028;
-constexpr int MsgUnknownKeyword = 1029;
-constexpr int MsgSecondFile = 1030;
-constexpr int MsgIndexBeforeTrack = 1032;
-constexpr int MsgFramesTooLarge = 1033;
-
 bool IsRegularFile(const std::string& path) {
     std::error_code ec;
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
@@ -82,7 +76,7 @@ class CueReader {
     }
 
   private:
-    void Fail(int textId, const std::string& line, bool withLine) {
+    void Fail(StringId textId, const std::string& line, bool withLine) {
         if (withLine) {
             ShowError(session_, textId, {lineNumber_, line});
         } else {
@@ -116,7 +110,7 @@ class CueReader {
             }
         } else if (upper == "FILE") {
             if (fileSeen_) {
-                Fail(MsgSecondFile, line, false);
+                Fail(str::SecondFile, line, false);
                 return false;
             }
             ReadFile(argument);
@@ -129,7 +123,7 @@ class CueReader {
                    upper == "SONGWRITER" || upper.empty()) {
             // not used
         } else {
-            Fail(MsgUnknownKeyword, line, true);
+            Fail(str::UnknownKeyword, line, true);
             return false;
         }
         return true;
@@ -185,7 +179,7 @@ class CueReader {
         }
         int number = ParseLeadingInt(Trim(std::string_view(argument).substr(0, 2)));
         if (number < 1 || number > MaxTracks) {
-            Fail(MsgSyntax, line, true);
+            Fail(str::SyntaxError, line, true);
             return false;
         }
         currentTrack_ = number;
@@ -195,7 +189,7 @@ class CueReader {
 
     bool ReadIndex(const std::string& argument, const std::string& line) {
         if (currentTrack_ == 0) {
-            Fail(MsgIndexBeforeTrack, line, false);
+            Fail(str::IndexBeforeTrack, line, false);
             return false;
         }
         if (argument.compare(0, 3, "01 ") != 0) {
@@ -206,13 +200,13 @@ class CueReader {
         // writes them); the colons stand third and sixth from the end.
         const std::size_t n = time.size();
         if (n < 8 || time[n - 3] != ':' || time[n - 6] != ':') {
-            Fail(MsgSyntax, line, true);
+            Fail(str::SyntaxError, line, true);
             return false;
         }
         double minuteValue =
             std::trunc(ParseLeadingNumber(std::string_view(time).substr(0, n - 6)));
         if (!(std::fabs(minuteValue) <= 1000000.0)) {
-            Fail(MsgSyntax, line, true);  // no frame count holds such a time
+            Fail(str::SyntaxError, line, true);  // no frame count holds such a time
             return false;
         }
         std::int64_t minutes = static_cast<std::int64_t>(minuteValue);
@@ -225,7 +219,7 @@ class CueReader {
         std::int64_t frames = 0;
         if (session_.timeFormat() == TimeFormat::Msf) {
             if (third >= 75) {
-                Fail(MsgFramesTooLarge, line, false);
+                Fail(str::FramesTooLarge, line, false);
                 return false;
             }
             frames = (minutes * 60 + seconds) * 75 + third;
@@ -235,7 +229,7 @@ class CueReader {
             frames = static_cast<std::int64_t>(std::floor(75 * exact));
         }
         if (frames + LeadInFrames > MaxReadPosition || frames + LeadInFrames < -MaxReadPosition) {
-            Fail(MsgSyntax, line, true);  // beyond the longest album a document holds
+            Fail(str::SyntaxError, line, true);  // beyond the longest album a document holds
             return false;
         }
         doc_.tracks[currentTrack_ - 1].start = static_cast<std::int32_t>(frames + LeadInFrames);

@@ -10,14 +10,6 @@
 namespace tracklore {
 
 namespace {
-constexpr int MsgUnreadable = 1025;
-constexpr int MsgTooLarge = 1026;
-constexpr int MsgOverwrite = 1039;
-constexpr int CaptionOpen = 1023;
-constexpr int OpenFilters = 1024;
-constexpr int CaptionSave = 1036;
-constexpr int CaptionSaveAs = 1037;
-constexpr int SaveFilters = 1038;
 constexpr int SaveFilterXmcd = 2;
 }  // namespace
 
@@ -52,7 +44,7 @@ int ReadDocumentText(Session& session, const std::string& text, const std::strin
 
 bool OpenDocument(Session& session, const std::string& path) {
     if (FileSizeOf(path) >= MaxDocumentBytes) {
-        ShowError(session, MsgTooLarge,
+        ShowError(session, str::TooLarge,
                   {FileNameText(path), static_cast<long long>(MaxDocumentBytes)});
         return false;
     }
@@ -63,7 +55,7 @@ bool OpenDocument(Session& session, const std::string& path) {
     }
     // The file may have grown since its size was taken.
     if (bytes.size() >= MaxDocumentBytes) {
-        ShowError(session, MsgTooLarge,
+        ShowError(session, str::TooLarge,
                   {FileNameText(path), static_cast<long long>(MaxDocumentBytes)});
         return false;
     }
@@ -80,7 +72,7 @@ bool OpenDocument(Session& session, const std::string& path) {
         doc.documentPath = path;
         SetModified(session, false);
     } else {
-        ShowError(session, MsgUnreadable);
+        ShowError(session, str::Unreadable);
     }
     session.ui.RefreshMainWindow();
     return ok;
@@ -88,9 +80,9 @@ bool OpenDocument(Session& session, const std::string& path) {
 
 bool ShowOpenDialog(Session& session) {
     FileDialogRequest request;
-    request.titleId = CaptionOpen;
-    request.title = std::string(String(CaptionOpen));
-    request.filters = ParseFilterList(std::string(String(OpenFilters)));
+    request.titleId = Number(str::OpenCaption);
+    request.title = std::string(String(str::OpenCaption));
+    request.filters = ParseFilterList(std::string(String(str::OpenFilters)));
     request.filterIndex = 1;
     request.startDir = session.settings.LastDir;
     request.fileMustExist = true;
@@ -129,9 +121,9 @@ std::optional<FileDialogResult> ChooseSaveTarget(Session& session, FileDialogReq
             chosen->path += extensionFor(chosen->filterIndex);
         }
         if (FileExists(chosen->path)) {
-            MsgResult answer =
-                ShowStringMessage(session, MsgOverwrite, {FileNameText(chosen->path)},
-                                  request.titleId, MsgButtons::YesNo, MsgIcon::Warning, 1);
+            MsgResult answer = ShowStringMessage(
+                session, str::Overwrite, {FileNameText(chosen->path)}, IdOfNumber(request.titleId),
+                MsgButtons::YesNo, MsgIcon::Warning, 1);
             if (answer != MsgResult::Yes) {
                 request.proposedName = chosen->path;
                 continue;
@@ -149,16 +141,16 @@ const char* DocumentExtension(int filterIndex) {
 
 bool SaveDocument(Session& session, bool saveAs) {
     TrackList& doc = session.doc;
-    const int captionId = saveAs ? CaptionSaveAs : CaptionSave;
+    const StringId captionId = saveAs ? str::SaveAsCaption : str::SaveCaption;
     std::string name;
     int kind = doc.documentKind;
     std::string newAudioFile;
 
     if (saveAs || doc.documentPath.empty()) {
         FileDialogRequest request;
-        request.titleId = captionId;
+        request.titleId = Number(captionId);
         request.title = std::string(String(captionId));
-        request.filters = ParseFilterList(std::string(String(SaveFilters)));
+        request.filters = ParseFilterList(std::string(String(str::SaveFilters)));
         request.proposedName =
             doc.documentPath.empty() ? ProposedDocumentName(doc) : doc.documentPath;
         auto chosen =

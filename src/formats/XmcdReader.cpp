@@ -8,8 +8,6 @@ namespace tracklore {
 
 namespace {
 
-constexpr int MsgSyntax = 1028;
-constexpr int MsgUnknownKeyword = 1029;
 // Joined DTITLE and TTITLE texts are kept up to this length.
 constexpr std::size_t MaxJoinedText = 2047;
 
@@ -81,7 +79,7 @@ class XmcdReader {
         }
         std::size_t eq = line.find('=');
         if (eq == std::string::npos) {
-            ShowError(session_, MsgSyntax, {lineNumber_, line});
+            ShowError(session_, str::SyntaxError, {lineNumber_, line});
             ok_ = false;
             return false;
         }
@@ -105,7 +103,7 @@ class XmcdReader {
         } else if (long m = TrackKeyNumber(key, "EXTT"); m >= 0 && m + 1 <= trackCount_) {
             // not used
         } else {
-            ShowError(session_, MsgUnknownKeyword, {lineNumber_, key});
+            ShowError(session_, str::UnknownKeyword, {lineNumber_, key});
             ok_ = false;
             return false;
         }

@@ -126,7 +126,7 @@ bool IsXmcdText(std::string_view text) {
 
 bool RunTransferWorker(Session& session, const FetchRequest& request, TransferFlags& flags,
                        const TransferStatus& status, const TransferOptions& options) {
-    auto report = [&](int stringId) {
+    auto report = [&](StringId stringId) {
         if (status) {
             status(stringId);
         }

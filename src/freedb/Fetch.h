@@ -12,14 +12,7 @@
 
 namespace tracklore {
 
-namespace str {
-constexpr int FetchLoading = 1079;          // " Lade Track-Daten ..."
-constexpr int FetchParsing = 1080;          // " Parse track-Daten ..."
-constexpr int FetchFailed = 1081;           // the download of a record failed
-constexpr int FetchCategoryList = 1082;     // "blues|classical|..."
-constexpr int FetchDefaultCategory = 1083;  // "misc"
-constexpr int FetchDefaultUrl = 1084;       // the default URL template
-}  // namespace str
+namespace str {}  // namespace str
 
 // The categories the fetch dialog offers, in the order of the list (empty pieces skipped).
 std::vector<std::string> FetchCategories();
@@ -63,7 +56,7 @@ struct TransferFlags {
 };
 
 // Receives the string number of the transfer's status text (FetchLoading, FetchParsing).
-using TransferStatus = std::function<void(int stringId)>;
+using TransferStatus = std::function<void(StringId text)>;
 
 struct TransferOptions {
     DownloadLimits limits;

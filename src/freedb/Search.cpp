@@ -137,7 +137,7 @@ SearchResults RunSearch(Session& session, std::string_view words, const SearchOp
         // Once the table is full, every later link would be dropped: stop reading.
         return results.entries.size() < MaxSearchResults;
     });
-    results.messageLine = results.entries.empty() ? str::SearchNothingFound : 0;
+    results.messageLine = results.entries.empty() ? str::SearchNothingFound : StringId::None;
     return results;
 }
 

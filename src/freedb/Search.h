@@ -13,18 +13,7 @@
 
 namespace tracklore {
 
-namespace str {
-constexpr int SearchAddressTemplate = 1099;  // "https://gnudb.org/search/%s"
-constexpr int SearchCategoryMarker = 1100;
-constexpr int SearchIdMarker = 1101;
-constexpr int SearchTitleMarker = 1102;
-constexpr int SearchEndMarker = 1103;
-constexpr int SearchFailed = 1104;   // the result page could not be downloaded
-constexpr int SearchIdle = 1105;     // the list before a search and after a failed one
-constexpr int SearchRunning = 1106;  // the list while a search runs
-constexpr int SearchNothingFound = 1107;
-constexpr int SearchStatusFormat = 5902;  // "Suchergebnis: %0d von %0d / Kategorie: %s / ..."
-}  // namespace str
+namespace str {}  // namespace str
 
 // Most results one search keeps; later matching links are dropped.
 constexpr std::size_t MaxSearchResults = 5000;
@@ -64,12 +53,12 @@ std::string SearchAddress(std::string_view format, std::string_view words);
 
 // What the result list shows after a search: one disabled message line (messageLine, a
 // string number: SearchIdle or SearchNothingFound), or the titles of the entries, enabled
-// (messageLine 0). While the search runs, the list shows SearchRunning.
+// (messageLine None). While the search runs, the list shows SearchRunning.
 struct SearchResults {
-    int messageLine = str::SearchIdle;
+    StringId messageLine = str::SearchIdle;
     std::vector<SearchEntry> entries;
 
-    bool ListEnabled() const { return messageLine == 0; }
+    bool ListEnabled() const { return messageLine == StringId::None; }
 };
 
 struct SearchOptions {

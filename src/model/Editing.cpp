@@ -11,17 +11,6 @@
 namespace tracklore {
 
 namespace {
-constexpr int MsgBadLength = 1085;
-constexpr int MsgEmptyLengthNotLast = 1086;
-constexpr int MsgTooShort = 1087;
-constexpr int MsgCannotMoveUnknown = 1088;
-constexpr int MsgListFull = 1089;
-constexpr int MsgLastUnknown = 1091;
-constexpr int MsgPasteCounts = 1092;
-constexpr int MsgUnknownBeforeOthers = 1093;
-constexpr int NewTrackTitle = 1094;
-constexpr int LabelFrames = 1021;
-constexpr int LabelHundredths = 1022;
 
 // The selected track when it is one of the list's tracks, else -1.
 int SelectedIndex(Session& session) {
@@ -61,7 +50,7 @@ int InsertTrack(Session& session, const NewTrack& track, bool quiet) {
     const std::int32_t length = track.length;
     if (n >= MaxTracks) {
         if (!quiet) {
-            ShowError(session, MsgListFull);
+            ShowError(session, str::TrackLimitReached);
         }
         return -1;
     }
@@ -71,7 +60,7 @@ int InsertTrack(Session& session, const NewTrack& track, bool quiet) {
         if (n > 0) {
             std::int32_t last = TrackLength(doc, n - 1);
             if (last == UnknownLength) {
-                ShowError(session, MsgLastUnknown);  // also when quiet
+                ShowError(session, str::LastLengthUnknown);  // also when quiet
                 return -1;
             }
             start = doc.tracks[n - 1].start + last;
@@ -87,7 +76,7 @@ int InsertTrack(Session& session, const NewTrack& track, bool quiet) {
     } else {
         if (length == UnknownLength) {
             if (!quiet) {
-                ShowError(session, MsgUnknownBeforeOthers);
+                ShowError(session, str::UnknownBeforeOthers);
             }
             return -1;
         }
@@ -111,7 +100,7 @@ int InsertTrack(Session& session, const NewTrack& track, bool quiet) {
 
 int InsertNewTrack(Session& session) {
     NewTrack track;
-    track.title = std::string(String(NewTrackTitle));
+    track.title = std::string(String(str::NewTrackTitle));
     track.performer = session.doc.cd.artist.str();
     track.length = NewTrackLength;
     int index = InsertTrack(session, track, false);
@@ -192,7 +181,7 @@ bool MoveTrackUp(Session& session) {
     }
     std::int32_t length = TrackLength(doc, s);
     if (length == UnknownLength) {
-        ShowError(session, MsgCannotMoveUnknown);
+        ShowError(session, str::CannotMoveUnknown);
         return false;
     }
     ExchangeWithNext(doc, s - 1, length);
@@ -211,7 +200,7 @@ bool MoveTrackDown(Session& session) {
     }
     std::int32_t length = TrackLength(doc, c + 1);
     if (length == UnknownLength) {
-        ShowError(session, MsgCannotMoveUnknown);
+        ShowError(session, str::CannotMoveUnknown);
         return false;
     }
     ExchangeWithNext(doc, c, length);
@@ -295,7 +284,7 @@ void PasteTracks(Session& session) {
         session.ui.SelectTrack(first);
     }
     if (done > 0 && done < k) {
-        ShowInfo(session, MsgPasteCounts, {done, k - done, k});
+        ShowInfo(session, str::PasteCounts, {done, k - done, k});
     }
 }
 
@@ -309,36 +298,36 @@ TrackProperties LoadTrackProperties(const TrackList& doc, int index, TimeFormat 
     if (shown.originalLength != UnknownLength) {
         shown.lengthText = FormatTime(shown.originalLength, format);
     }
-    shown.lengthLabelId = format == TimeFormat::Msh ? LabelHundredths : LabelFrames;
+    shown.lengthLabelId = format == TimeFormat::Msh ? str::HundredthsUnit : str::FramesUnit;
     shown.title = doc.tracks[index].title.str();
     shown.performer = doc.tracks[index].performer.str();
     return shown;
 }
 
-int CheckTrackProperties(const TrackList& doc, int index, const TrackProperties& shown,
-                         const TrackPropertiesEdit& edit, TimeFormat format,
-                         std::int32_t* lengthOut) {
+StringId CheckTrackProperties(const TrackList& doc, int index, const TrackProperties& shown,
+                              const TrackPropertiesEdit& edit, TimeFormat format,
+                              std::int32_t* lengthOut) {
     std::int32_t length = UnknownLength;
     if (!edit.lengthText.empty()) {
         length = ParseTime(edit.lengthText, format);
         if (length == -1) {
-            return MsgBadLength;
+            return str::BadLength;
         }
     }
     if (lengthOut) {
         *lengthOut = length;
     }
     if (length == shown.originalLength) {
-        return 0;
+        return StringId::None;
     }
     const bool last = index == doc.trackCount - 1;
     if (length == UnknownLength) {
-        return last ? 0 : MsgEmptyLengthNotLast;
+        return last ? StringId::None : str::EmptyLengthNotLast;
     }
     if (length < MinTrackLength) {
-        return MsgTooShort;
+        return str::TrackTooShort;
     }
-    return 0;
+    return StringId::None;
 }
 
 bool ConfirmTrackProperties(Session& session, int index, const TrackProperties& shown,
@@ -349,8 +338,8 @@ bool ConfirmTrackProperties(Session& session, int index, const TrackProperties& 
         return false;
     }
     std::int32_t length = UnknownLength;
-    int problem = CheckTrackProperties(doc, index, shown, edit, session.timeFormat(), &length);
-    if (problem != 0) {
+    StringId problem = CheckTrackProperties(doc, index, shown, edit, session.timeFormat(), &length);
+    if (problem != StringId::None) {
         if (focusLength) {
             focusLength();
         }

@@ -62,7 +62,7 @@ struct TrackProperties {
     int number = 0;                               // 1-based, for the group box text
     std::string lengthText;                       // empty when the length is not known
     std::int32_t originalLength = UnknownLength;  // the length when the dialog opened
-    int lengthLabelId = 0;                        // string of the unit label beside the length
+    StringId lengthLabelId = StringId::None;      // the unit label beside the length
     std::string title;
     std::string performer;
 };
@@ -75,12 +75,12 @@ struct TrackPropertiesEdit {
     std::string performer;
 };
 
-// Checks the edited fields against track `index`: 0 when they may be stored, otherwise the
-// number of the warning to show (1085 bad format, 1086 empty length before the last track,
-// 1087 shorter than two seconds). `length` receives the parsed length.
-int CheckTrackProperties(const TrackList& doc, int index, const TrackProperties& shown,
-                         const TrackPropertiesEdit& edit, TimeFormat format,
-                         std::int32_t* length = nullptr);
+// Checks the edited fields against track `index`: None when they may be stored, otherwise the
+// warning to show (BadLength, EmptyLengthNotLast before the last track, TrackTooShort under
+// two seconds). `length` receives the parsed length.
+StringId CheckTrackProperties(const TrackList& doc, int index, const TrackProperties& shown,
+                              const TrackPropertiesEdit& edit, TimeFormat format,
+                              std::int32_t* length = nullptr);
 
 // OK: checks; on a failure calls `focusLength` (the dialog puts the focus on the length
 // field), warns and returns false with the document unchanged. Otherwise stores the length

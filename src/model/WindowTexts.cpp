@@ -7,12 +7,7 @@
 
 namespace tracklore {
 
-namespace {
-constexpr int TitleWithName = 1002;
-constexpr int TrackCountText = 1009;
-constexpr int DiscIdText = 1010;
-constexpr int TotalText = 1011;
-}  // namespace
+namespace {}  // namespace
 
 std::string WindowTitle(const TrackList& doc) {
     if (doc.documentPath.empty()) {
@@ -23,17 +18,17 @@ std::string WindowTitle(const TrackList& doc) {
     if (doc.modified) {
         name += " *";
     }
-    return FormatString(TitleWithName, {name});
+    return FormatString(str::TitleWithName, {name});
 }
 
 std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format) {
     std::array<std::string, 3> parts;
-    parts[0] = FormatString(TrackCountText, {doc.trackCount});
+    parts[0] = FormatString(str::TrackCountText, {doc.trackCount});
     if (doc.cd.totalSeconds != 0) {
         doc.cd.discId = ComputeDiscId(doc);
-        parts[1] = FormatString(DiscIdText, {doc.cd.discId.str()});
+        parts[1] = FormatString(str::DiscIdText, {doc.cd.discId.str()});
         parts[2] = FormatString(
-            TotalText,
+            str::TotalText,
             {FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)});
     }
     return parts;

@@ -92,7 +92,7 @@ bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& pa
 // The file dialog that chooses an MP3 file, titled by the string `titleId` (the cue tag
 // command: 1160): MPEG audio filters, starting in LastMP3Dir, which then holds the chosen
 // file's folder. The chosen path, or an empty text when cancelled.
-std::string ChooseMp3File(Session& session, int titleId);
+std::string ChooseMp3File(Session& session, StringId titleId);
 
 // The command "write the cue sheet into an MP3 file". True when the tag was written.
 bool WriteCueToMp3(Session& session);

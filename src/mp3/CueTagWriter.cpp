@@ -21,19 +21,9 @@ namespace tracklore {
 
 namespace {
 
-constexpr int CaptionWriteTag = 1160;
-constexpr int MsgNotMp3 = 1161;
-constexpr int MsgCannotCreateTemp = 1162;
-constexpr int MsgCannotReplace = 1163;
-constexpr int MsgOtherVersion = 1165;
-constexpr int CaptionDone = 1166;
-constexpr int MsgWritten = 1167;
-constexpr int MsgTagTooLarge = 6200;
-constexpr int Mp3Filters = 1050;
-
 void ShowSystemError(Session& session, int error) {
     Message message;
-    message.captionId = str::ErrorCaption;
+    message.captionId = Number(str::ErrorCaption);
     message.caption = std::string(String(str::ErrorCaption));
     message.text = SystemErrorText(error != 0 ? error : EIO);
     message.buttons = MsgButtons::Ok;
@@ -233,7 +223,7 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
     RemoveAbandonedTemporaries(target);
     SafeFile out;
     if (!out.Create(target)) {
-        ShowError(session, MsgCannotCreateTemp, {DirPart(target)});
+        ShowError(session, str::CannotCreateTemp, {DirPart(target)});
         return false;
     }
     // Marks the temporary file as ours and as in use for as long as this writer lives.
@@ -254,7 +244,7 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
     }
     if (!out.Commit()) {
         if (out.RenameFailed()) {
-            ShowError(session, MsgCannotReplace);
+            ShowError(session, str::CannotReplace);
         } else {
             ShowSystemError(session, out.Error());
         }
@@ -280,7 +270,7 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
         return false;
     }
     if (!info.isMpeg) {
-        ShowError(session, MsgNotMp3, {path});
+        ShowError(session, str::NotMp3, {path});
         return false;
     }
 
@@ -302,7 +292,7 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
     if (!oldTag.empty()) {
         if (oldTag[3] != 3 || oldTag[4] != 0) {
             MsgResult answer =
-                ShowStringMessage(session, MsgOtherVersion, {}, CaptionWriteTag,
+                ShowStringMessage(session, str::OtherTagVersion, {}, str::WriteTagCaption,
                                   MsgButtons::OkCancel, MsgIcon::Question, /*defaultButton=*/1);
             if (answer != MsgResult::Ok) {
                 return false;
@@ -314,7 +304,7 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
 
     const TagPlan plan = PlanTag(table.FramesEnd(), oldTag.size());
     if (!plan.fits) {
-        ShowError(session, MsgTagTooLarge, {path});
+        ShowError(session, str::TagTooLarge, {path});
         return false;
     }
     const std::string tag = AssembleTag(table, plan.length);
@@ -330,18 +320,18 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
 bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path) {
     bool ok = WriteTag(session, table, path);
     if (ok) {
-        ShowStringMessage(session, MsgWritten, {path}, CaptionDone, MsgButtons::Ok,
+        ShowStringMessage(session, str::TagWritten, {path}, str::DoneCaption, MsgButtons::Ok,
                           MsgIcon::Information);
     }
     table.Clear();
     return ok;
 }
 
-std::string ChooseMp3File(Session& session, int titleId) {
+std::string ChooseMp3File(Session& session, StringId titleId) {
     FileDialogRequest request;
-    request.titleId = titleId;
+    request.titleId = Number(titleId);
     request.title = std::string(String(titleId));
-    request.filters = ParseFilterList(std::string(String(Mp3Filters)));
+    request.filters = ParseFilterList(std::string(String(str::Mp3Filters)));
     request.filterIndex = 1;
     request.startDir = session.settings.LastMP3Dir;
     request.fileMustExist = true;
@@ -357,7 +347,7 @@ bool WriteCueToMp3(Session& session) {
     if (!CheckCueSheetTimes(session)) {
         return false;
     }
-    const std::string path = ChooseMp3File(session, CaptionWriteTag);
+    const std::string path = ChooseMp3File(session, str::WriteTagCaption);
     if (path.empty()) {
         return false;
     }

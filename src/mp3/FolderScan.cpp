@@ -13,7 +13,6 @@
 #include "mp3/ImportHelpers.h"
 #include "mp3/Mp3Scan.h"
 #include "mp3/Mpeg.h"
-#include "mp3/ScanStrings.h"
 #include "resources/Strings.h"
 
 namespace tracklore {
@@ -175,7 +174,7 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
     TrackList& doc = session.doc;
     std::int32_t running = LeadInFrames;
     bool albumTaken = false;
-    int limitMessage = 0;
+    StringId limitMessage = StringId::None;
     for (const std::string& name : ListMatchingFiles(folder, mask)) {
         std::unique_ptr<ByteSource> file = OpenFileForScan(folder + name);
         if (!file) {
@@ -212,15 +211,15 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
             }
         } else {
             title = NameText(name);
-            performer = std::string(String(scanstr::UnnamedArtist));
+            performer = std::string(String(str::UnnamedArtist));
         }
         if (doc.trackCount >= MaxTracks) {
-            limitMessage = scanstr::TrackLimitReached;
+            limitMessage = str::TrackLimitReached;
             break;
         }
         std::int64_t end = static_cast<std::int64_t>(SecondsToFrames(seconds)) + running;
         if (end >= MaxPositionFrames) {
-            limitMessage = scanstr::TimeLimitReached;
+            limitMessage = str::TimeLimitReached;
             break;
         }
         Track& track = doc.tracks[doc.trackCount++];
@@ -231,7 +230,7 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
     }
 
     if (!albumTaken) {
-        ShowError(session, scanstr::FolderHasNoMp3);
+        ShowError(session, str::FolderHasNoMp3);
         return false;
     }
     doc.cd.totalSeconds = ClampToInt32(running / 75.0 + 0.5);
@@ -248,12 +247,12 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
     }
 
     Message message;
-    message.textId = scanstr::FolderSummary;
-    message.captionId = scanstr::FolderResultCaption;
-    message.caption = std::string(String(scanstr::FolderResultCaption));
-    message.text = FormatString(scanstr::FolderSummary,
+    message.textId = Number(str::FolderSummary);
+    message.captionId = Number(str::FolderResultCaption);
+    message.caption = std::string(String(str::FolderResultCaption));
+    message.text = FormatString(str::FolderSummary,
                                 {doc.trackCount, FormatTimeShort(running, session.timeFormat())});
-    if (limitMessage != 0) {
+    if (limitMessage != StringId::None) {
         message.text = std::string(String(limitMessage)) + "\r\n" + message.text;
     }
     message.buttons = MsgButtons::Ok;

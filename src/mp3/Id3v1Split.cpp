@@ -4,7 +4,6 @@
 
 #include "model/Text.h"
 #include "mp3/ImportHelpers.h"
-#include "mp3/ScanStrings.h"
 #include "resources/Strings.h"
 
 namespace tracklore {
@@ -105,12 +104,12 @@ namespace {
 
 std::string TitleOr(const unsigned char* tag) {
     std::string title = Id3v1Title(tag);
-    return title.empty() ? std::string(String(scanstr::Untitled)) : title;
+    return title.empty() ? std::string(String(str::Untitled)) : title;
 }
 
 std::string ArtistOr(const unsigned char* tag) {
     std::string artist = Id3v1Artist(tag);
-    return artist.empty() ? std::string(String(scanstr::UnnamedArtist)) : artist;
+    return artist.empty() ? std::string(String(str::UnnamedArtist)) : artist;
 }
 
 }  // namespace
@@ -123,8 +122,7 @@ std::vector<FragmentRow> FragmentRows(const FragmentTable& table) {
         row.number = FormatText("% .16g", {static_cast<double>(i + 1)});
         row.artist = ArtistOr(fragment.tag.data());
         row.title = TitleOr(fragment.tag.data());
-        row.size =
-            FormatString(scanstr::FragmentSize, {static_cast<double>(fragment.length) / 1024.0});
+        row.size = FormatString(str::FragmentSize, {static_cast<double>(fragment.length) / 1024.0});
         rows.push_back(std::move(row));
     }
     return rows;

@@ -2,7 +2,6 @@
 
 #include "mp3/Id3.h"
 #include "mp3/Mpeg.h"
-#include "mp3/ScanStrings.h"
 
 namespace tracklore {
 
@@ -15,7 +14,7 @@ bool PlaceMeasuredTrack(Session& session, ByteSource& file, std::int64_t start, 
         duration = MpegDuration(file, bytes - static_cast<std::int64_t>(Id3v1Size));
     }
     if (duration == -1.0f) {
-        ShowInfo(session, scanstr::NoMpegHeaderInFragment, {number}, scanstr::ScanCaption);
+        ShowInfo(session, str::NoMpegHeaderInFragment, {number}, str::ScanCaption);
         // Only the tracks measured so far are complete.
         doc.trackCount = number - 1;
         doc.tracks[number - 1] = Track{};

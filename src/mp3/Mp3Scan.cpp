@@ -16,7 +16,6 @@
 #include "mp3/Id3.h"
 #include "mp3/ImportHelpers.h"
 #include "mp3/Mpeg.h"
-#include "mp3/ScanStrings.h"
 #include "resources/Strings.h"
 
 namespace tracklore {
@@ -28,18 +27,20 @@ namespace {
 struct Signature {
     std::size_t offset;
     std::string_view bytes;
-    int messageId;
+    StringId message;
 };
 using namespace std::string_view_literals;
 constexpr Signature Signatures[] = {
-    {7, "**ACE**"sv, 1054},   {0, "Rar!"sv, 1055},     {0, "PK"sv, 1056},
-    {2, "-lh5-"sv, 1057},     {0, "MSCF\0\0"sv, 1058}, {256, "\0ustar  "sv, 1059},
-    {10, "wrapster"sv, 1060},
+    {7, "**ACE**"sv, str::AceArchive},
+    {0, "Rar!"sv, str::RarArchive},
+    {0, "PK"sv, str::ZipArchive},
+    {2, "-lh5-"sv, str::LzhArchive},
+    {0, "MSCF\0\0"sv, str::CabArchive},
+    {256, "\0ustar  "sv, str::TarArchive},
+    {10, "wrapster"sv, str::WrapsterArchive},
 };
-constexpr int WrapsterAfterTagMessage = 1061;
 constexpr std::string_view AsfHeaderId =
     "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C"sv;
-constexpr int AsfMessage = 1062;
 
 constexpr std::size_t MaxWriterNameLength = 2047;
 // How far the cue sheet test reads on when a sheet starts in the first chunk but does not end
@@ -50,11 +51,11 @@ bool HasBytesAt(std::string_view chunk, std::size_t offset, std::string_view byt
     return offset + bytes.size() <= chunk.size() && chunk.substr(offset, bytes.size()) == bytes;
 }
 
-// The message of the first signature the chunk carries, or 0.
-int FindSignature(std::string_view chunk) {
+// The message of the first signature the chunk carries, or None.
+StringId FindSignature(std::string_view chunk) {
     for (const Signature& signature : Signatures) {
         if (HasBytesAt(chunk, signature.offset, signature.bytes)) {
-            return signature.messageId;
+            return signature.message;
         }
     }
     // An ID3v2 tag in front of a wrapster archive: the tag's length is taken from its header
@@ -64,18 +65,18 @@ int FindSignature(std::string_view chunk) {
             Id3v2TagLength(reinterpret_cast<const unsigned char*>(chunk.data()));
         if (tagLength + 18 < static_cast<std::int64_t>(chunk.size()) &&
             HasBytesAt(chunk, static_cast<std::size_t>(tagLength) + 10, "wrapster")) {
-            return WrapsterAfterTagMessage;
+            return str::WrapsterAfterTag;
         }
     }
     if (HasBytesAt(chunk, 0, AsfHeaderId)) {
-        return AsfMessage;
+        return str::WindowsMediaFile;
     }
-    return 0;
+    return StringId::None;
 }
 
-MsgResult AskExtract(Session& session, int textId, std::initializer_list<FormatArg> args) {
+MsgResult AskExtract(Session& session, StringId textId, std::initializer_list<FormatArg> args) {
     // "Nein" (go on searching) is the answer a box gives when nobody decides.
-    return ShowStringMessage(session, textId, args, scanstr::ScanCaption, MsgButtons::YesNoCancel,
+    return ShowStringMessage(session, textId, args, str::ScanCaption, MsgButtons::YesNoCancel,
                              MsgIcon::Question, 1);
 }
 
@@ -92,8 +93,7 @@ void TestAlbumWrap(Session& session, Mp3ScanJob& job, ByteSource& file, const un
     if (!IsAlbumWrapHeader(chunk, length)) {
         return;
     }
-    MsgResult answer =
-        AskExtract(session, scanstr::AlbumWrapQuestion, {AlbumWrapName(chunk, length)});
+    MsgResult answer = AskExtract(session, str::AlbumWrapQuestion, {AlbumWrapName(chunk, length)});
     if (answer == MsgResult::Yes) {
         if (ReadAlbumWrapHeader(session, file, chunk, length)) {
             MarkExtracted(session, job, file, true);
@@ -145,9 +145,9 @@ void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::stri
         std::string_view writer = chunk.substr(versionAt + versionBegin.size(),
                                                versionEndAt - versionAt - versionBegin.size());
         writer = writer.substr(0, MaxWriterNameLength);
-        answer = AskExtract(session, scanstr::CueSheetByWriterQuestion, {writer});
+        answer = AskExtract(session, str::CueSheetByWriterQuestion, {writer});
     } else {
-        answer = AskExtract(session, scanstr::CueSheetQuestion, {});
+        answer = AskExtract(session, str::CueSheetQuestion, {});
     }
     if (answer == MsgResult::Yes) {
         // The sheet names no folder: the audio file is measured from the MP3 file itself.
@@ -186,10 +186,10 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open)
     job.done = true;
     if (job.split.droppedTags > 0) {
         // The track list holds 99 tracks; the rest of the file is not listed.
-        ShowInfo(session, scanstr::TrackLimitReached, {}, scanstr::ScanCaption);
+        ShowInfo(session, str::TrackLimitReached, {}, str::ScanCaption);
     }
     std::string heading =
-        FormatString(scanstr::FragmentResultsHeading, {static_cast<int>(fragments.size())});
+        FormatString(str::FragmentResultsHeading, {static_cast<int>(fragments.size())});
     if (session.ui.ShowFragmentResults(heading, FragmentRows(job.split)) != MsgResult::Yes) {
         return;
     }
@@ -208,24 +208,24 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open)
 bool CheckScanStart(Session& session, const Mp3ScanJob& job) {
     std::error_code error;
     if (!std::filesystem::exists(job.path, error)) {
-        ShowError(session, scanstr::FileNotFound, {NameText(job.path)});
+        ShowError(session, str::FileNotFound, {NameText(job.path)});
         return false;
     }
     if (!job.findCueTag && !job.splitAtId3v1 && !job.detectArchives) {
-        ShowError(session, scanstr::NoMethodChosen);
+        ShowError(session, str::NoMethodChosen);
         return false;
     }
     return true;
 }
 
-int ScanMethodTextId(const Mp3ScanJob& job) {
+StringId ScanMethodTextId(const Mp3ScanJob& job) {
     if (job.findCueTag && job.splitAtId3v1) {
-        return 1042;
+        return str::MethodBothTags;
     }
     if (job.findCueTag) {
-        return 1043;
+        return str::MethodId3v2;
     }
-    return job.splitAtId3v1 ? 1044 : 1045;
+    return job.splitAtId3v1 ? str::MethodId3v1 : str::MethodArchivesOnly;
 }
 
 std::unique_ptr<ByteSource> OpenFileForScan(const std::string& path) {
@@ -315,7 +315,7 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
         if (file->Failed()) {
             Message message;
             message.text = SystemErrorText(file->LastError());
-            message.captionId = str::ErrorCaption;
+            message.captionId = Number(str::ErrorCaption);
             message.caption = std::string(String(str::ErrorCaption));
             message.buttons = MsgButtons::AbortRetryIgnore;
             message.icon = MsgIcon::Warning;
@@ -347,9 +347,10 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
                 }
             }
             if (job.detectArchives && !job.done) {
-                if (int messageId = FindSignature(
-                        std::string_view(reinterpret_cast<const char*>(chunk), got))) {
-                    ShowInfo(session, messageId, {}, scanstr::ScanCaption);
+                if (StringId messageId =
+                        FindSignature(std::string_view(reinterpret_cast<const char*>(chunk), got));
+                    messageId != StringId::None) {
+                    ShowInfo(session, messageId, {}, str::ScanCaption);
                     job.done = true;
                     break;
                 }
@@ -378,7 +379,7 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
         FinishId3v1Split(session, job, open);
     }
     if (!job.done && !job.cancelRequested) {
-        ShowInfo(session, scanstr::NothingUsable, {}, scanstr::ScanCaption);
+        ShowInfo(session, str::NothingUsable, {}, str::ScanCaption);
     }
 }
 

@@ -57,7 +57,7 @@ bool CheckScanStart(Session& session, const Mp3ScanJob& job);
 // The string number of the text that names the chosen methods in the progress dialog:
 // 1042 both tag searches, 1043 the ID3v2 tag only, 1044 the ID3v1 records only, 1045 none
 // (archives only).
-int ScanMethodTextId(const Mp3ScanJob& job);
+StringId ScanMethodTextId(const Mp3ScanJob& job);
 
 // Opens a regular file as a FileSource. Anything else (a folder, a pipe, a device) is
 // refused before it is opened, so that a pipe cannot block the scan.

@@ -16,11 +16,12 @@ void ClearTrackList(Session& session) {
     SetModified(session, true);
 }
 
-MsgResult ShowStringMessage(Session& session, int textId, std::initializer_list<FormatArg> args,
-                            int captionId, MsgButtons buttons, MsgIcon icon, int defaultButton) {
+MsgResult ShowStringMessage(Session& session, StringId textId,
+                            std::initializer_list<FormatArg> args, StringId captionId,
+                            MsgButtons buttons, MsgIcon icon, int defaultButton) {
     Message message;
-    message.textId = textId;
-    message.captionId = captionId;
+    message.textId = Number(textId);
+    message.captionId = Number(captionId);
     message.text = FormatString(textId, args);
     message.caption = std::string(String(captionId));
     message.buttons = buttons;
@@ -29,11 +30,12 @@ MsgResult ShowStringMessage(Session& session, int textId, std::initializer_list<
     return session.ui.ShowMessage(message);
 }
 
-void ShowError(Session& session, int textId, std::initializer_list<FormatArg> args) {
+void ShowError(Session& session, StringId textId, std::initializer_list<FormatArg> args) {
     ShowStringMessage(session, textId, args, str::ErrorCaption, MsgButtons::Ok, MsgIcon::Warning);
 }
 
-void ShowInfo(Session& session, int textId, std::initializer_list<FormatArg> args, int captionId) {
+void ShowInfo(Session& session, StringId textId, std::initializer_list<FormatArg> args,
+              StringId captionId) {
     ShowStringMessage(session, textId, args, captionId, MsgButtons::Ok, MsgIcon::Information);
 }
 

@@ -28,12 +28,13 @@ void ClearTrackList(Session& session);
 
 // Message box helpers. Texts come from the string table by number and are formatted with
 // the arguments; the caption is a string number too.
-MsgResult ShowStringMessage(Session& session, int textId, std::initializer_list<FormatArg> args,
-                            int captionId, MsgButtons buttons, MsgIcon icon, int defaultButton = 0);
+MsgResult ShowStringMessage(Session& session, StringId textId,
+                            std::initializer_list<FormatArg> args, StringId captionId,
+                            MsgButtons buttons, MsgIcon icon, int defaultButton = 0);
 // A warning with caption 1020 "Fehler".
-void ShowError(Session& session, int textId, std::initializer_list<FormatArg> args = {});
+void ShowError(Session& session, StringId textId, std::initializer_list<FormatArg> args = {});
 // An information box with caption 1001 "Tracklore" unless another caption is given.
-void ShowInfo(Session& session, int textId, std::initializer_list<FormatArg> args = {},
-              int captionId = str::AppName);
+void ShowInfo(Session& session, StringId textId, std::initializer_list<FormatArg> args = {},
+              StringId captionId = str::AppName);
 
 }  // namespace tracklore

@@ -10,7 +10,8 @@
 
 namespace tracklore {
 
-std::string_view String(int id) {
+std::string_view String(StringId stringId) {
+    const int id = Number(stringId);
     const auto* begin = detail::StringTableEntries;
     const auto* end = begin + detail::StringTableEntryCount;
     const auto* it = std::lower_bound(

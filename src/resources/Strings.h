@@ -6,10 +6,22 @@
 #include <string_view>
 #include <vector>
 
+#include "resources/StringIds.h"
+
 namespace tracklore {
 
-// The text of a string-table entry as Windows-1252 bytes; empty for a number without text.
-std::string_view String(int id);
+// The text of a string-table entry as Windows-1252 bytes; empty for an id without text.
+std::string_view String(StringId id);
+
+// The number of a string-table entry, as messages record it.
+constexpr int Number(StringId id) {
+    return static_cast<int>(id);
+}
+
+// The id of a number that a platform record carries (a file dialog's title, a message).
+constexpr StringId IdOfNumber(int number) {
+    return static_cast<StringId>(number);
+}
 
 // One argument of a printf-style format from the string table.
 class FormatArg {
@@ -43,20 +55,11 @@ class FormatArg {
 // another kind, is filled with 0 or an empty text instead of reading garbage.
 std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg> args);
 
-inline std::string FormatString(int id, std::initializer_list<FormatArg> args) {
+inline std::string FormatString(StringId id, std::initializer_list<FormatArg> args) {
     return FormatText(String(id), args);
 }
 
 // Splits a "|"-separated list (filters, categories, genres) into its pieces, empty pieces kept.
 std::vector<std::string> SplitList(std::string_view text, char separator = '|');
-
-// Numbers of the string table used from more than one place.
-namespace str {
-constexpr int AppName = 1001;
-constexpr int ErrorCaption = 1020;
-constexpr int UnknownLength = 1019;
-constexpr int CannotOpenFile = 1048;
-constexpr int TrackBeforeFirst = 6100;
-}  // namespace str
 
 }  // namespace tracklore

@@ -6,7 +6,7 @@ namespace tracklore {
 
 void ApplyDefaultSettings(Settings& settings) {
     settings = Settings{};
-    settings.URL = std::string(String(1084));
+    settings.URL = std::string(String(str::FetchDefaultUrl));
 }
 
 Settings DefaultSettings() {

@@ -11,9 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "app/QtText.h"
+
 #include "app/EditorApp.h"
 #include "app/MainWindow.h"
 #include "support/TestSupport.h"
+
+namespace tracklore::app {
+// Tests name string-table texts by their numbers, as messages record them.
+inline QString Text(int number) {
+    return Text(IdOfNumber(number));
+}
+}  // namespace tracklore::app
 
 namespace tracklore::app::test {
 

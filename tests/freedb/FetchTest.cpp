@@ -73,7 +73,7 @@ TEST(FetchRequest, CategoriesAndAddress) {
     EXPECT_EQ(categories.front(), "blues");
     EXPECT_EQ(categories[6], "misc");
     EXPECT_EQ(categories.back(), "soundtrack");
-    EXPECT_EQ(String(str::FetchDefaultCategory), "misc");
+    EXPECT_EQ(String(Number(str::FetchDefaultCategory)), "misc");
 
     const FetchRequest request{"misc", "3a4c87b1"};
     EXPECT_EQ(FetchAddress(DefaultSettings().URL, request),
@@ -130,7 +130,8 @@ struct TransferFixture : test::Fixture {
         auto request = ValidateFetchRequest(category, discId);
         EXPECT_TRUE(request);
         return RunTransferWorker(
-            session, *request, flags, [this](int id) { statuses.push_back(id); }, options);
+            session, *request, flags, [this](StringId id) { statuses.push_back(Number(id)); },
+            options);
     }
 
     bool DocumentUntouched() const {
@@ -148,7 +149,7 @@ TEST(FetchTransfer, RecordWithCrLfEndsIsLoadedInLowerCase) {
     EXPECT_TRUE(f.flags.loaded);
     EXPECT_EQ(f.server.Requests(), std::vector<std::string>{"/gnudb/rock/7a0b1c2d"});
     EXPECT_TRUE(f.ui.messages.empty());
-    EXPECT_EQ(f.statuses, (std::vector<int>{str::FetchLoading, str::FetchParsing}));
+    EXPECT_EQ(f.statuses, (std::vector<int>{Number(str::FetchLoading), Number(str::FetchParsing)}));
     EXPECT_EQ(f.doc.trackCount, 2);
     EXPECT_EQ(f.doc.cd.title, "Night Songs");
     EXPECT_EQ(f.doc.cd.artist, "Blue Band");
@@ -173,8 +174,8 @@ TEST(FetchTransfer, CddbReplyFormIsUnwrappedAndOtherRepliesFail) {
                    HttpReply::Ok("401 misc 7a0b1c2d No such CD entry in database.\r\n"));
 
     EXPECT_FALSE(f.Run("misc"));
-    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{str::FetchFailed});
-    EXPECT_EQ(f.ui.messages[0].captionId, str::ErrorCaption);
+    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{Number(str::FetchFailed)});
+    EXPECT_EQ(f.ui.messages[0].captionId, Number(str::ErrorCaption));
     EXPECT_TRUE(f.DocumentUntouched());
     EXPECT_FALSE(f.flags.loaded);
 
@@ -189,10 +190,10 @@ TEST(FetchTransfer, CddbReplyFormIsUnwrappedAndOtherRepliesFail) {
 TEST(FetchTransfer, FailedDownloadShowsMessageAndKeepsTheDocument) {
     TransferFixture f;  // nothing served: 404
     EXPECT_FALSE(f.Run());
-    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{str::FetchFailed});
+    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{Number(str::FetchFailed)});
     EXPECT_FALSE(f.flags.loaded);
     EXPECT_TRUE(f.DocumentUntouched());
-    EXPECT_EQ(f.statuses, std::vector<int>{str::FetchLoading});
+    EXPECT_EQ(f.statuses, std::vector<int>{Number(str::FetchLoading)});
     EXPECT_TRUE(f.NoTemporaryFileLeft());
 }
 
@@ -233,7 +234,7 @@ TEST(FetchTransfer, CancelDuringSlowAnswerReadsNothingAndSaysNothing) {
     EXPECT_TRUE(f.ui.messages.empty());
     EXPECT_FALSE(f.flags.loaded);
     EXPECT_TRUE(f.DocumentUntouched());
-    EXPECT_EQ(f.statuses, std::vector<int>{str::FetchLoading});
+    EXPECT_EQ(f.statuses, std::vector<int>{Number(str::FetchLoading)});
     EXPECT_TRUE(f.NoTemporaryFileLeft());
 
     // A download that fails after the user cancelled shows no message either.
@@ -248,7 +249,7 @@ TEST(FetchTransfer, UnusableTemporaryFolderIsReported) {
     f.server.Serve("/gnudb/rock/7a0b1c2d", HttpReply::Ok(Record));
     f.options.tempFolder = f.temp.file("missing");
     EXPECT_FALSE(f.Run());
-    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{str::CannotOpenFile});
+    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{Number(str::CannotOpenFile)});
     EXPECT_NE(f.ui.messages[0].text.find(f.temp.file("missing/xmcd")), std::string::npos);
     EXPECT_TRUE(f.DocumentUntouched());
     EXPECT_TRUE(f.server.Requests().empty());

@@ -79,7 +79,7 @@ TEST(SearchPage, AddressAndStatusLine) {
               "http://h/a%20b/search/x+y");
 
     SearchResults results;
-    results.messageLine = 0;
+    results.messageLine = StringId::None;
     results.entries = {{"rock", "7a0b1c2d", "A"}, {"jazz", "0000abcd", "B"}, {"Rock", "123", "C"}};
     EXPECT_EQ(SearchStatusText(results, 1),
               "Suchergebnis: 2 von 3 / Kategorie: jazz / CD-ID: 0000abcd");
@@ -120,7 +120,7 @@ TEST(SearchRun, MatchingLinksInPageOrder) {
 
     SearchResults results = RunSearch(f.session, "band night", f.options);
     EXPECT_TRUE(f.ui.messages.empty());
-    EXPECT_EQ(results.messageLine, 0);
+    EXPECT_EQ(Number(results.messageLine), 0);
     EXPECT_TRUE(results.ListEnabled());
     ASSERT_EQ(results.entries.size(), 3u);
     EXPECT_EQ(results.entries[0].title, "Blue Band / Night Songs");  // no CR at the end
@@ -134,9 +134,9 @@ TEST(SearchRun, MatchingLinksInPageOrder) {
 TEST(SearchRun, FailedDownloadAndEmptyResults) {
     SearchFixture f;
     SearchResults results = RunSearch(f.session, "unknown", f.options);  // 404
-    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{str::SearchFailed});
-    EXPECT_EQ(f.ui.messages[0].captionId, str::ErrorCaption);
-    EXPECT_EQ(results.messageLine, str::SearchIdle);
+    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{Number(str::SearchFailed)});
+    EXPECT_EQ(f.ui.messages[0].captionId, Number(str::ErrorCaption));
+    EXPECT_EQ(Number(results.messageLine), Number(str::SearchIdle));
     EXPECT_FALSE(results.ListEnabled());
     EXPECT_TRUE(f.NoTemporaryFileLeft());
 
@@ -144,7 +144,7 @@ TEST(SearchRun, FailedDownloadAndEmptyResults) {
                    HttpReply::Ok("cat=rock&id=7a0b1c2d\">Blue Band / Night Songs</a>\n"));
     results = RunSearch(f.session, "band morning", f.options);
     EXPECT_EQ(f.ui.messages.size(), 1u);
-    EXPECT_EQ(results.messageLine, str::SearchNothingFound);
+    EXPECT_EQ(Number(results.messageLine), Number(str::SearchNothingFound));
     EXPECT_TRUE(results.entries.empty());
     EXPECT_TRUE(f.NoTemporaryFileLeft());
 
@@ -153,7 +153,7 @@ TEST(SearchRun, FailedDownloadAndEmptyResults) {
     f.options.cancel = &cancel;
     results = RunSearch(f.session, "band morning", f.options);
     EXPECT_EQ(f.ui.messages.size(), 1u);
-    EXPECT_EQ(results.messageLine, str::SearchIdle);
+    EXPECT_EQ(Number(results.messageLine), Number(str::SearchIdle));
     EXPECT_TRUE(f.NoTemporaryFileLeft());
 }
 
@@ -176,8 +176,8 @@ TEST(SearchRun, UnusableTemporaryFolderIsReported) {
     SearchFixture f;
     f.options.tempFolder = f.temp.file("missing");
     SearchResults results = RunSearch(f.session, "song", f.options);
-    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{str::CannotOpenFile});
-    EXPECT_EQ(results.messageLine, str::SearchIdle);
+    EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{Number(str::CannotOpenFile)});
+    EXPECT_EQ(Number(results.messageLine), Number(str::SearchIdle));
     EXPECT_TRUE(f.server.Requests().empty());
 }
 

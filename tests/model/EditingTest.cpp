@@ -61,7 +61,7 @@ TEST(InsertNewTrack, OnEmptyListStartsAtLeadInWithThreeMinutes) {
     TrackProperties shown = LoadTrackProperties(f.doc, index, TimeFormat::Msf);
     EXPECT_EQ(shown.lengthText, "03:00:00");
     EXPECT_EQ(shown.number, 1);
-    EXPECT_EQ(shown.lengthLabelId, 1021);
+    EXPECT_EQ(Number(shown.lengthLabelId), 1021);
 }
 
 TEST(InsertNewTrack, BeforeSelectedShiftsLaterStartsAndKnownTotal) {
@@ -490,7 +490,7 @@ TEST(TrackProperties, HundredthsModeReadsAndShowsHundredths) {
     Fill(f.doc, {150, 4803}, 200);
     TrackProperties shown = LoadTrackProperties(f.doc, 0, TimeFormat::Msh);
     EXPECT_EQ(shown.lengthText, "01:02:04");
-    EXPECT_EQ(shown.lengthLabelId, 1022);
+    EXPECT_EQ(Number(shown.lengthLabelId), 1022);
     EXPECT_TRUE(ConfirmTrackProperties(f.session, 0, shown, {"01:02:75", "T1", "P1"}));
     EXPECT_EQ(TrackLength(f.doc, 0), 4706);
 }

@@ -3,6 +3,7 @@
 #include "model/Cp1252.h"
 #include "platform/Platform.h"
 #include "resources/Strings.h"
+#include "support/TestSupport.h"
 
 namespace tracklore {
 namespace {

@@ -11,6 +11,16 @@
 #include "platform/Session.h"
 #include "settings/Settings.h"
 
+namespace tracklore {
+// Tests name string-table texts by their numbers, as messages record them.
+inline std::string_view String(int number) {
+    return String(IdOfNumber(number));
+}
+inline std::string FormatString(int number, std::initializer_list<FormatArg> args) {
+    return FormatString(IdOfNumber(number), args);
+}
+}  // namespace tracklore
+
 namespace tracklore::test {
 
 // A document, default settings and a scripted platform, wired into a session.
