@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     WriteXmcd(h.doc);
-    StatusBarTexts(h.doc, TimeFormat::Msh);
+    StatusBarTexts(h.doc, TimeFormat::Msh, h.session.strings);
     for (int i = 0; i < h.doc.trackCount; ++i) {
-        TrackRowTexts(h.doc, i, TimeFormat::Msf);
+        TrackRowTexts(h.doc, i, TimeFormat::Msf, h.session.strings);
         h.ui.SetSelection(i);
         MoveTrackDown(h.session);
         h.ui.SetSelection(i);

@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tracklore;
     std::string text(reinterpret_cast<const char*>(data), size);
-    static const SearchMarkers markers = LoadSearchMarkers();
+    static const SearchMarkers markers = LoadSearchMarkers(StringTable::German());
     if (auto entry = ParseResultLine(text, markers)) {
         FUZZ_CHECK(text.find(entry->category) != std::string::npos);
     }

@@ -84,7 +84,9 @@ void SettingsStore::FileMaybeChanged() {
 // ---- Application -----------------------------------------------------------------------
 
 EditorApp::EditorApp(std::string settingsPath, std::string readmePath)
-    : store_(settings_, std::move(settingsPath)), readmePath_(std::move(readmePath)) {}
+    : store_(settings_, std::move(settingsPath)), readmePath_(std::move(readmePath)) {
+    SetUiStrings(session_.strings);
+}
 
 EditorApp::~EditorApp() {
     ui_.SetMainWindow(nullptr);
@@ -127,7 +129,7 @@ int EditorApp::Run() {
 }
 
 std::string ReadmePathFor(const std::string& executable) {
-    const std::string name(String(str::ReadmeName));
+    const std::string name(UiStrings().Text(str::ReadmeName));
     std::string folder = DirPart(executable);
     std::string beside = folder + name;
     if (FileExists(beside)) {

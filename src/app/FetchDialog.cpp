@@ -33,7 +33,7 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
     category_->setDuplicatesEnabled(true);
     category_->setCompleter(nullptr);  // what the user types stays as typed
     // Each entry carries its place in the category list; the box shows them sorted.
-    const std::vector<std::string> categories = FetchCategories();
+    const std::vector<std::string> categories = FetchCategories(session_.strings);
     for (std::size_t i = 0; i < categories.size(); ++i) {
         category_->addItem(FromCp1252(categories[i]), static_cast<int>(i));
     }

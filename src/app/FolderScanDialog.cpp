@@ -73,8 +73,8 @@ void FolderScanDialog::SetControlsEnabled(bool enabled) {
 }
 
 void FolderScanDialog::Browse() {
-    std::optional<std::string> folder = session_.ui.BrowseForFolder(
-        std::string(String(str::FolderBrowseTitle)), ToPath(folder_->text()));
+    std::optional<std::string> folder =
+        session_.ui.BrowseForFolder(session_.Text(str::FolderBrowseTitle), ToPath(folder_->text()));
     if (folder && !folder->empty()) {
         folder_->setText(FromPath(*folder));
     }

@@ -106,7 +106,7 @@ void TrackListModel::Rebuild(const tracklore::TrackList& doc, TimeFormat format)
     rows_.clear();
     rows_.reserve(static_cast<std::size_t>(doc.trackCount));
     for (int i = 0; i < doc.trackCount; ++i) {
-        auto texts = TrackRowTexts(doc, i, format);
+        auto texts = TrackRowTexts(doc, i, format, UiStrings());
         rows_.push_back({FromCp1252(texts[0]), FromCp1252(texts[1]), FromCp1252(texts[2]),
                          FromCp1252(texts[3])});
     }
@@ -116,7 +116,7 @@ void TrackListModel::Rebuild(const tracklore::TrackList& doc, TimeFormat format)
 void TrackListModel::UpdateTexts(const tracklore::TrackList& doc, TimeFormat format) {
     const int count = std::min<int>(static_cast<int>(rows_.size()), doc.trackCount);
     for (int i = 0; i < count; ++i) {
-        auto texts = TrackRowTexts(doc, i, format);
+        auto texts = TrackRowTexts(doc, i, format, UiStrings());
         for (int column = 1; column < 4; ++column) {
             rows_[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)] =
                 FromCp1252(texts[static_cast<std::size_t>(column)]);
@@ -540,7 +540,7 @@ void MainWindow::RefreshTrackTexts() {
 
 void MainWindow::UpdateTitle() {
     // Qt reads "[*]" in a title as the place of its own modified mark; doubled it shows.
-    QString title = FromCp1252(WindowTitle(session_.doc));
+    QString title = FromCp1252(WindowTitle(session_.doc, session_.strings));
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title);
 }
@@ -549,7 +549,7 @@ void MainWindow::UpdateStatusBar() {
     if (status_->InMenuMode()) {
         return;  // the parts come back when the menu loop ends
     }
-    auto texts = StatusBarTexts(session_.doc, session_.timeFormat());
+    auto texts = StatusBarTexts(session_.doc, session_.timeFormat(), session_.strings);
     status_->SetParts({FromCp1252(texts[0]), FromCp1252(texts[1]), FromCp1252(texts[2])});
 }
 

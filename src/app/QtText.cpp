@@ -15,8 +15,20 @@ std::string ToCp1252(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
 }
 
+namespace {
+const StringTable* uiStrings = &StringTable::German();
+}  // namespace
+
+void SetUiStrings(const StringTable& strings) {
+    uiStrings = &strings;
+}
+
+const StringTable& UiStrings() {
+    return *uiStrings;
+}
+
 QString Text(StringId id) {
-    return FromCp1252(String(id));
+    return FromCp1252(uiStrings->Text(id));
 }
 
 QString WithPlainLineBreaks(QString text) {

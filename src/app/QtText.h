@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "resources/StringIds.h"
+#include "resources/Strings.h"
 
 namespace tracklore::app {
 
@@ -13,7 +13,12 @@ namespace tracklore::app {
 QString FromCp1252(std::string_view text);
 // Characters without a Windows-1252 byte become '?'.
 std::string ToCp1252(const QString& text);
-// The string-table text of a number, as Unicode.
+// The table of the language the editor speaks: chosen once at start by the application, as
+// Qt's own translations are; windows and dialogs take their texts from it.
+void SetUiStrings(const StringTable& strings);
+const StringTable& UiStrings();
+
+// The text of a string-table entry in the editor's language, as Unicode.
 QString Text(StringId id);
 
 // CR LF as a single line break, for message boxes.

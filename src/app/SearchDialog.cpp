@@ -142,8 +142,8 @@ void SearchDialog::SelectionChanged() {
     if (!item || !item->isSelected() || !item->data(Qt::UserRole).isValid()) {
         return;
     }
-    status_->setText(FromCp1252(
-        SearchStatusText(results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()))));
+    status_->setText(FromCp1252(SearchStatusText(
+        results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()), session_.strings)));
 }
 
 void SearchDialog::LoadResult(QListWidgetItem* item) {

@@ -124,8 +124,8 @@ void SettingsDialog::accept() {
         Message message;
         message.textId = Number(str::UrlWithoutMarkers);
         message.captionId = Number(str::ErrorCaption);
-        message.text = std::string(String(str::UrlWithoutMarkers));
-        message.caption = std::string(String(str::ErrorCaption));
+        message.text = session_.Text(str::UrlWithoutMarkers);
+        message.caption = session_.Text(str::ErrorCaption);
         message.buttons = MsgButtons::Ok;
         message.icon = MsgIcon::Warning;
         session_.ui.ShowMessage(message);

@@ -24,7 +24,8 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     const DialogPlacer place = PrepareDialog(this, Text(str::TrackDialogCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
 
-    auto* group = new QGroupBox(FromCp1252(FormatString(str::TrackGroup, {shown_.number})), this);
+    auto* group =
+        new QGroupBox(FromCp1252(UiStrings().Format(str::TrackGroup, {shown_.number})), this);
     SetControlId(group, 101);
     group->setFont(fonts.bold);
     place(group, 8, 6, 190, 71);

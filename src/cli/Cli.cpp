@@ -143,9 +143,9 @@ std::string DocumentJson(const TrackList& doc) {
     return json.dump(2) + "\n";
 }
 
-std::string DocumentText(const TrackList& doc, TimeFormat format) {
-    auto line = [](StringId labelId, const std::string& value) {
-        return Cp1252ToUtf8(FormatString(labelId, {value})) + "\n";
+std::string DocumentText(const TrackList& doc, TimeFormat format, const StringTable& strings) {
+    auto line = [&strings](StringId labelId, const std::string& value) {
+        return Cp1252ToUtf8(strings.Format(labelId, {value})) + "\n";
     };
     std::string text;
     if (!doc.documentPath.empty()) {
@@ -159,17 +159,18 @@ std::string DocumentText(const TrackList& doc, TimeFormat format) {
     text += line(str::CliTotalLine,
                  doc.cd.totalSeconds != 0
                      ? FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)
-                     : std::string(String(str::UnknownLength)));
+                     : std::string(strings.Text(str::UnknownLength)));
     text += line(str::CliAudioFileLine, doc.cd.audioFile);
-    text += "\n" + Cp1252ToUtf8(String(str::CliTrackHeading)) + "\n";
+    text += "\n" + Cp1252ToUtf8(strings.Text(str::CliTrackHeading)) + "\n";
     for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
         const Track& track = doc.tracks[i];
         std::int32_t length = TrackLength(doc, i);
-        std::string lengthText = length == UnknownLength ? std::string(String(str::UnknownLength))
-                                                         : FormatTime(length, format);
-        text += Cp1252ToUtf8(FormatString(str::CliTrackLine,
-                                          {i + 1, FormatTime(track.start, format), lengthText,
-                                           track.performer.str(), track.title.str()})) +
+        std::string lengthText = length == UnknownLength
+                                     ? std::string(strings.Text(str::UnknownLength))
+                                     : FormatTime(length, format);
+        text += Cp1252ToUtf8(strings.Format(str::CliTrackLine,
+                                            {i + 1, FormatTime(track.start, format), lengthText,
+                                             track.performer.str(), track.title.str()})) +
                 "\n";
     }
     return text;
@@ -200,13 +201,18 @@ int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& o
     int status = app.Finish(ok);
     if (status == ExitOk) {
         std::cout << (json ? DocumentJson(app.doc)
-                           : app.out + DocumentText(app.doc, app.session.timeFormat()));
+                           : app.out + DocumentText(app.doc, app.session.timeFormat(),
+                                                    app.session.strings));
     }
     return status;
 }
 
+const StringTable& ConsoleStrings() {
+    return StringTable::German();
+}
+
 std::string ConsoleText(StringId id, std::initializer_list<FormatArg> args) {
-    return FormatText(Cp1252ToUtf8(String(id)), args);
+    return FormatText(Cp1252ToUtf8(ConsoleStrings().Text(id)), args);
 }
 
 int UsageError(const std::string& text) {

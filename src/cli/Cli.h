@@ -18,6 +18,9 @@ constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
+// The table of the language the console speaks, chosen once at start.
+const StringTable& ConsoleStrings();
+
 // The command line of one command: options and positional arguments.
 class Arguments {
   public:
@@ -41,7 +44,7 @@ class CliApp {
     TrackList doc;
     Settings settings;
     ConsolePlatform ui;
-    Session session{doc, settings, ui};
+    Session session{doc, settings, ui, ConsoleStrings()};
     std::string out;  // standard output, written only when the command succeeds
 
     // Applies the options every command shares: --msh, --yes, --no.
@@ -71,7 +74,7 @@ bool SaveDocumentAs(CliApp& app, const std::string& out, int filterIndex = 0);
 // The document as the JSON form of the command-line contract (UTF-8).
 std::string DocumentJson(const TrackList& doc);
 // The document as readable text (UTF-8).
-std::string DocumentText(const TrackList& doc, TimeFormat format);
+std::string DocumentText(const TrackList& doc, TimeFormat format, const StringTable& strings);
 
 // The end of an import command: when the import built a track list, saves it as `out` (when
 // given) through SaveDocumentAs and prints it, as JSON or as text after what the platform

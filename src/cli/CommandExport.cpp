@@ -16,12 +16,8 @@ int RunExport(const std::vector<std::string>& argv) {
     if (args.Positional().size() != 1 || !out || out->empty() || !format) {
         return UsageError(str::CliExportNeeds);
     }
-    const std::map<std::string, int> filters = {{"xml", ExportFilterXml},
-                                                {"html", ExportFilterHtml},
-                                                {"txt", ExportFilterText},
-                                                {"csv", ExportFilterCsv}};
-    auto filter = filters.find(*format);
-    if (filter == filters.end()) {
+    const ExportFormat* chosen = ExportFormatNamed(*format);
+    if (!chosen) {
         return UsageError(str::CliExportFormats);
     }
     CliApp app;
@@ -29,7 +25,7 @@ int RunExport(const std::vector<std::string>& argv) {
     if (!OpenInput(app, args.Positional()[0])) {
         return ExitFailed;
     }
-    app.ui.PresetSaveFile(AbsolutePath(*out), filter->second);
+    app.ui.PresetSaveFile(AbsolutePath(*out), chosen->filterIndex);
     return app.Finish(ExportDocument(app.session));
 }
 

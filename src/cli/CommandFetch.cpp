@@ -50,8 +50,9 @@ int RunFetch(const std::vector<std::string>& argv) {
     }
     const int status = app.Finish(ok);
     if (status == ExitOk) {
-        std::cout << (args.Has("--json") ? DocumentJson(app.doc)
-                                         : DocumentText(app.doc, app.session.timeFormat()));
+        std::cout << (args.Has("--json")
+                          ? DocumentJson(app.doc)
+                          : DocumentText(app.doc, app.session.timeFormat(), app.session.strings));
     }
     return status;
 }

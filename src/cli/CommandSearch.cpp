@@ -32,7 +32,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
 
     std::atomic<bool> cancelled{false};
     SearchOptions options;
-    options.addressFormat = SearchAddressFormat(endpoint.value_or(""));
+    options.addressFormat = SearchAddressFormat(app.session.strings, endpoint.value_or(""));
     options.cancel = &cancelled;
     SearchResults results;
     {

@@ -22,8 +22,9 @@ int RunShow(const std::vector<std::string>& argv) {
     bool ok = OpenDocument(app.session, AbsolutePath(args.Positional()[0]));
     int status = app.Finish(ok);
     if (status == ExitOk) {
-        std::cout << (args.Has("--json") ? DocumentJson(app.doc)
-                                         : DocumentText(app.doc, app.session.timeFormat()));
+        std::cout << (args.Has("--json")
+                          ? DocumentJson(app.doc)
+                          : DocumentText(app.doc, app.session.timeFormat(), app.session.strings));
     }
     return status;
 }

@@ -1,5 +1,7 @@
 #include "cli/ConsolePlatform.h"
 
+#include "cli/Cli.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -112,7 +114,7 @@ MsgResult ConsolePlatform::Decide(const Message& message) {
             break;
     }
     auto keyOf = [](StringId label) {
-        const std::string_view text = String(label);
+        const std::string_view text = ConsoleStrings().Text(label);
         return text.size() > 1
                    ? static_cast<char>(std::tolower(static_cast<unsigned char>(text[1])))
                    : '\0';
@@ -120,7 +122,7 @@ MsgResult ConsolePlatform::Decide(const Message& message) {
     MsgResult fallback = message.DefaultAnswer();
     while (true) {
         for (std::size_t i = 0; i < choices.size(); ++i) {
-            std::cerr << (i ? "  " : "") << Cp1252ToUtf8(String(choices[i].label));
+            std::cerr << (i ? "  " : "") << ConsoleText(choices[i].label);
         }
         std::cerr << " ? " << std::flush;
         std::string line;

@@ -11,63 +11,72 @@
 
 namespace tracklore {
 
-namespace {
-
-const char* ExtensionFor(int filterIndex) {
-    switch (filterIndex) {
-        case ExportFilterHtml:
-            return ".html";
-        case ExportFilterText:
-            return ".txt";
-        case ExportFilterCsv:
-            return ".csv";
-        default:
-            return ".xml";
-    }
-}
-}  // namespace
-
-std::string MakeTextList(const TrackList& doc, TimeFormat format) {
+std::string MakeTextList(const TrackList& doc, TimeFormat format, const StringTable& strings) {
     std::string text;
     const int count = std::clamp(doc.trackCount, 0, MaxTracks);
     for (int i = 0; i < count; ++i) {
         text += doc.tracks[i].performer.str() + "\t" + doc.tracks[i].title.str() + "\t" +
-                TrackLengthText(doc, i, format) + "\r\n";
+                TrackLengthText(doc, i, format, strings) + "\r\n";
     }
     return text;
 }
 
-std::string MakeCsvTable(const TrackList& doc, TimeFormat format) {
-    std::string text = Quote(String(str::ColumnNumber)) + "," +
-                       Quote(String(str::ColumnPerformer)) + "," + Quote(String(str::ColumnTitle)) +
-                       "," + Quote(String(str::ColumnLength)) + "\r\n";
+std::string MakeCsvTable(const TrackList& doc, TimeFormat format, const StringTable& strings) {
+    std::string text = Quote(strings.Text(str::ColumnNumber)) + "," +
+                       Quote(strings.Text(str::ColumnPerformer)) + "," +
+                       Quote(strings.Text(str::ColumnTitle)) + "," +
+                       Quote(strings.Text(str::ColumnLength)) + "\r\n";
     const int count = std::clamp(doc.trackCount, 0, MaxTracks);
     for (int i = 0; i < count; ++i) {
         text += Quote(std::to_string(i + 1)) + "," + Quote(doc.tracks[i].performer) + "," +
-                Quote(doc.tracks[i].title) + "," + Quote(TrackLengthText(doc, i, format)) + "\r\n";
+                Quote(doc.tracks[i].title) + "," + Quote(TrackLengthText(doc, i, format, strings)) +
+                "\r\n";
     }
     return text;
 }
 
-std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIndex) {
-    switch (filterIndex) {
-        case ExportFilterHtml:
-            return MakeHtmlText(doc, format);
-        case ExportFilterText:
-            return MakeTextList(doc, format);
-        case ExportFilterCsv:
-            return MakeCsvTable(doc, format);
-        default:
-            return MakeXmlText(doc, format);
+const ExportFormat ExportFormats[4] = {
+    {"xml", ".xml", ExportFilterXml, MakeXmlText},
+    {"html", ".html", ExportFilterHtml, MakeHtmlText},
+    {"txt", ".txt", ExportFilterText, MakeTextList},
+    {"csv", ".csv", ExportFilterCsv, MakeCsvTable},
+};
+
+const ExportFormat& ExportFormatForFilter(int filterIndex) {
+    for (const ExportFormat& format : ExportFormats) {
+        if (format.filterIndex == filterIndex) {
+            return format;
+        }
     }
+    return ExportFormats[0];
 }
+
+const ExportFormat* ExportFormatNamed(std::string_view name) {
+    for (const ExportFormat& format : ExportFormats) {
+        if (format.name == name) {
+            return &format;
+        }
+    }
+    return nullptr;
+}
+
+std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIndex,
+                           const StringTable& strings) {
+    return ExportFormatForFilter(filterIndex).write(doc, format, strings);
+}
+
+namespace {
+const char* ExtensionFor(int filterIndex) {
+    return ExportFormatForFilter(filterIndex).extension.data();
+}
+}  // namespace
 
 bool ExportDocument(Session& session) {
     TrackList& doc = session.doc;
     FileDialogRequest request;
     request.titleId = Number(str::ExportCaption);
-    request.title = std::string(String(str::ExportCaption));
-    request.filters = ParseFilterList(std::string(String(str::ExportFilters)));
+    request.title = session.Text(str::ExportCaption);
+    request.filters = ParseFilterList(session.Text(str::ExportFilters));
     // The document's own path without its extension, not sanitised, else the usual proposal.
     request.proposedName =
         doc.documentPath.empty() ? ProposedDocumentName(doc) : StripExtension(doc.documentPath);
@@ -77,7 +86,8 @@ bool ExportDocument(Session& session) {
         return false;
     }
     doc.cd.audioFile = FileNamePart(StripExtension(chosen->path));
-    const std::string text = MakeExportText(doc, session.timeFormat(), chosen->filterIndex);
+    const std::string text =
+        MakeExportText(doc, session.timeFormat(), chosen->filterIndex, session.strings);
     if (!WriteFileSafely(chosen->path, text)) {
         ShowError(session, str::CannotOpenFile, {FileNameText(chosen->path)});
         return false;

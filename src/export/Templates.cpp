@@ -48,14 +48,14 @@ std::string ReplaceAll(const std::string& text, std::string_view placeholder,
     }
 }
 
-std::string MakeDocument(const TrackList& doc, TimeFormat format, EscapeMode mode, StringId head,
-                         StringId row, StringId foot) {
-    std::string text = FillTemplate(String(head), -1, mode, doc, format);
+std::string MakeDocument(const TrackList& doc, TimeFormat format, const StringTable& strings,
+                         EscapeMode mode, StringId head, StringId row, StringId foot) {
+    std::string text = FillTemplate(strings.Text(head), -1, mode, doc, format, strings);
     const int count = std::clamp(doc.trackCount, 0, MaxTracks);
     for (int i = 0; i < count; ++i) {
-        text += FillTemplate(String(row), i, mode, doc, format);
+        text += FillTemplate(strings.Text(row), i, mode, doc, format, strings);
     }
-    text += FillTemplate(String(foot), -1, mode, doc, format);
+    text += FillTemplate(strings.Text(foot), -1, mode, doc, format, strings);
     return text;
 }
 
@@ -96,16 +96,17 @@ std::string EscapeText(std::string_view text, EscapeMode mode) {
     return out;
 }
 
-std::string TrackLengthText(const TrackList& doc, int index, TimeFormat format) {
+std::string TrackLengthText(const TrackList& doc, int index, TimeFormat format,
+                            const StringTable& strings) {
     std::int32_t length = TrackLength(doc, index);
     if (length == UnknownLength) {
-        return std::string(String(str::UnknownLength));
+        return std::string(strings.Text(str::UnknownLength));
     }
     return FormatTime(length, format);
 }
 
 std::string FillTemplate(std::string_view templateText, int index, EscapeMode mode,
-                         const TrackList& doc, TimeFormat format) {
+                         const TrackList& doc, TimeFormat format, const StringTable& strings) {
     std::string text(templateText);
     text = ReplaceAll(text, "[[artist]]", EscapeText(doc.cd.artist, mode));
     text = ReplaceAll(text, "[[title]]", EscapeText(doc.cd.title, mode));
@@ -117,18 +118,20 @@ std::string FillTemplate(std::string_view templateText, int index, EscapeMode mo
         text = ReplaceAll(text, "[[tnum]]", std::to_string(index + 1));
         text = ReplaceAll(text, "[[tartist]]", EscapeText(track.performer, mode));
         text = ReplaceAll(text, "[[ttitle]]", EscapeText(track.title, mode));
-        text =
-            ReplaceAll(text, "[[tlength]]", EscapeText(TrackLengthText(doc, index, format), mode));
+        text = ReplaceAll(text, "[[tlength]]",
+                          EscapeText(TrackLengthText(doc, index, format, strings), mode));
     }
     return text;
 }
 
-std::string MakeXmlText(const TrackList& doc, TimeFormat format) {
-    return MakeDocument(doc, format, EscapeMode::Xml, str::XmlHead, str::XmlRow, str::XmlFoot);
+std::string MakeXmlText(const TrackList& doc, TimeFormat format, const StringTable& strings) {
+    return MakeDocument(doc, format, strings, EscapeMode::Xml, str::XmlHead, str::XmlRow,
+                        str::XmlFoot);
 }
 
-std::string MakeHtmlText(const TrackList& doc, TimeFormat format) {
-    return MakeDocument(doc, format, EscapeMode::Html, str::HtmlHead, str::HtmlRow, str::HtmlFoot);
+std::string MakeHtmlText(const TrackList& doc, TimeFormat format, const StringTable& strings) {
+    return MakeDocument(doc, format, strings, EscapeMode::Html, str::HtmlHead, str::HtmlRow,
+                        str::HtmlFoot);
 }
 
 }  // namespace tracklore

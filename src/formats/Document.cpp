@@ -81,8 +81,8 @@ bool OpenDocument(Session& session, const std::string& path) {
 bool ShowOpenDialog(Session& session) {
     FileDialogRequest request;
     request.titleId = Number(str::OpenCaption);
-    request.title = std::string(String(str::OpenCaption));
-    request.filters = ParseFilterList(std::string(String(str::OpenFilters)));
+    request.title = session.Text(str::OpenCaption);
+    request.filters = ParseFilterList(session.Text(str::OpenFilters));
     request.filterIndex = 1;
     request.startDir = session.settings.LastDir;
     request.fileMustExist = true;
@@ -149,8 +149,8 @@ bool SaveDocument(Session& session, bool saveAs) {
     if (saveAs || doc.documentPath.empty()) {
         FileDialogRequest request;
         request.titleId = Number(captionId);
-        request.title = std::string(String(captionId));
-        request.filters = ParseFilterList(std::string(String(str::SaveFilters)));
+        request.title = session.Text(captionId);
+        request.filters = ParseFilterList(session.Text(str::SaveFilters));
         request.proposedName =
             doc.documentPath.empty() ? ProposedDocumentName(doc) : doc.documentPath;
         auto chosen =

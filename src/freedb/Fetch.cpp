@@ -59,9 +59,9 @@ bool IsCddbStatusLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<std::string> FetchCategories() {
+std::vector<std::string> FetchCategories(const StringTable& strings) {
     std::vector<std::string> categories;
-    for (auto& piece : SplitList(String(str::FetchCategoryList))) {
+    for (auto& piece : SplitList(strings.Text(str::FetchCategoryList))) {
         if (!piece.empty()) {
             categories.push_back(std::move(piece));
         }

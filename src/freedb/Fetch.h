@@ -15,7 +15,7 @@ namespace tracklore {
 namespace str {}  // namespace str
 
 // The categories the fetch dialog offers, in the order of the list (empty pieces skipped).
-std::vector<std::string> FetchCategories();
+std::vector<std::string> FetchCategories(const StringTable& strings);
 
 // A record named by its category and disc ID, both in lower case.
 struct FetchRequest {

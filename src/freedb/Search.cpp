@@ -50,10 +50,11 @@ bool WordsMatch(std::string_view title, std::string_view words) {
     return true;
 }
 
-SearchMarkers LoadSearchMarkers() {
-    return {std::string(String(str::SearchCategoryMarker)),
-            std::string(String(str::SearchIdMarker)), std::string(String(str::SearchTitleMarker)),
-            std::string(String(str::SearchEndMarker))};
+SearchMarkers LoadSearchMarkers(const StringTable& strings) {
+    return {std::string(strings.Text(str::SearchCategoryMarker)),
+            std::string(strings.Text(str::SearchIdMarker)),
+            std::string(strings.Text(str::SearchTitleMarker)),
+            std::string(strings.Text(str::SearchEndMarker))};
 }
 
 std::optional<SearchEntry> ParseResultLine(std::string_view line, const SearchMarkers& markers) {
@@ -83,9 +84,9 @@ std::optional<SearchEntry> ParseResultLine(std::string_view line, const SearchMa
                        between(title + markers.title.size(), end)};
 }
 
-std::string SearchAddressFormat(std::string_view endpoint) {
+std::string SearchAddressFormat(const StringTable& strings, std::string_view endpoint) {
     if (endpoint.empty()) {
-        return std::string(String(str::SearchAddressTemplate));
+        return std::string(strings.Text(str::SearchAddressTemplate));
     }
     if (endpoint.back() == '/') {
         endpoint.remove_suffix(1);
@@ -107,10 +108,10 @@ std::string SearchAddress(std::string_view format, std::string_view words) {
 
 SearchResults RunSearch(Session& session, std::string_view words, const SearchOptions& options) {
     SearchResults results;
-    const std::string format =
-        options.addressFormat.empty() ? SearchAddressFormat() : options.addressFormat;
+    const std::string format = options.addressFormat.empty() ? SearchAddressFormat(session.strings)
+                                                             : options.addressFormat;
     const std::string address = SearchAddress(format, words);
-    const SearchMarkers markers = LoadSearchMarkers();
+    const SearchMarkers markers = LoadSearchMarkers(session.strings);
     auto cancelled = [&] { return options.cancel != nullptr && options.cancel->load(); };
 
     TemporaryFile temp("html", options.tempFolder);
@@ -141,14 +142,15 @@ SearchResults RunSearch(Session& session, std::string_view words, const SearchOp
     return results;
 }
 
-std::string SearchStatusText(const SearchResults& results, std::size_t index) {
+std::string SearchStatusText(const SearchResults& results, std::size_t index,
+                             const StringTable& strings) {
     if (index >= results.entries.size()) {
         return {};
     }
     const SearchEntry& entry = results.entries[index];
-    return FormatString(str::SearchStatusFormat, {static_cast<long long>(index) + 1,
-                                                  static_cast<long long>(results.entries.size()),
-                                                  entry.category, entry.discId});
+    return strings.Format(str::SearchStatusFormat, {static_cast<long long>(index) + 1,
+                                                    static_cast<long long>(results.entries.size()),
+                                                    entry.category, entry.discId});
 }
 
 std::optional<FetchRequest> SearchEntryRequest(const SearchResults& results, std::size_t index) {

@@ -33,7 +33,7 @@ struct SearchMarkers {
     std::string title;
     std::string end;
 };
-SearchMarkers LoadSearchMarkers();
+SearchMarkers LoadSearchMarkers(const StringTable& strings);
 
 // One result: category and disc ID as the page gives them, and the title the list shows.
 struct SearchEntry {
@@ -47,7 +47,7 @@ std::optional<SearchEntry> ParseResultLine(std::string_view line, const SearchMa
 
 // The address format of the search: string 1099 for an empty endpoint, else the endpoint
 // (for example "http://127.0.0.1:8080") followed by "/search/%s".
-std::string SearchAddressFormat(std::string_view endpoint = {});
+std::string SearchAddressFormat(const StringTable& strings, std::string_view endpoint = {});
 // The format filled with the encoded words.
 std::string SearchAddress(std::string_view format, std::string_view words);
 
@@ -77,7 +77,8 @@ SearchResults RunSearch(Session& session, std::string_view words,
                         const SearchOptions& options = {});
 
 // The status line for the selected entry (0-based index): position, count, category, ID.
-std::string SearchStatusText(const SearchResults& results, std::size_t index);
+std::string SearchStatusText(const SearchResults& results, std::size_t index,
+                             const StringTable& strings);
 
 // The fetch request of an entry, validated and lower-cased; nothing when it is not valid
 // (then a double-click does nothing).

@@ -22,10 +22,11 @@ void UpdateDiscId(TrackList& doc) {
     doc.cd.discId = ComputeDiscId(doc);
 }
 
-std::string LengthText(const TrackList& doc, int index, TimeFormat format) {
+std::string LengthText(const TrackList& doc, int index, TimeFormat format,
+                       const StringTable& strings) {
     std::int32_t length = TrackLength(doc, index);
     if (length == UnknownLength) {
-        return std::string(String(str::UnknownLength));
+        return std::string(strings.Text(str::UnknownLength));
     }
     return FormatTime(length, format);
 }
@@ -100,7 +101,7 @@ int InsertTrack(Session& session, const NewTrack& track, bool quiet) {
 
 int InsertNewTrack(Session& session) {
     NewTrack track;
-    track.title = std::string(String(str::NewTrackTitle));
+    track.title = session.Text(str::NewTrackTitle);
     track.performer = session.doc.cd.artist.str();
     track.length = NewTrackLength;
     int index = InsertTrack(session, track, false);
@@ -113,13 +114,14 @@ int InsertNewTrack(Session& session) {
     return index;
 }
 
-std::string TrackClipboardText(const TrackList& doc, int index, TimeFormat format) {
+std::string TrackClipboardText(const TrackList& doc, int index, TimeFormat format,
+                               const StringTable& strings) {
     if (index < 0 || index >= doc.trackCount) {
         return {};
     }
     const Track& track = doc.tracks[index];
     return track.performer.str() + '\t' + track.title.str() + '\t' +
-           LengthText(doc, index, format) + "\r\n";
+           LengthText(doc, index, format, strings) + "\r\n";
 }
 
 std::string LimitClipboardText(std::string text) {
@@ -134,7 +136,8 @@ void CopyTrack(Session& session) {
     if (s < 0) {
         return;
     }
-    session.ui.PutClipboardText(TrackClipboardText(session.doc, s, session.timeFormat()));
+    session.ui.PutClipboardText(
+        TrackClipboardText(session.doc, s, session.timeFormat(), session.strings));
 }
 
 void DeleteTrack(Session& session) {
@@ -245,7 +248,7 @@ void PasteTracks(Session& session) {
     }
     const int k = static_cast<int>(lines.size());
     const bool quiet = k != 1;
-    const std::string unknown(String(str::UnknownLength));
+    const std::string unknown = session.Text(str::UnknownLength);
     int first = -1;
     int done = 0;
     for (std::string_view line : lines) {

@@ -52,7 +52,8 @@ void SwapTitles(Session& session);
 
 // One line of the clipboard form: performer TAB title TAB length CR LF, the length as
 // FormatTime or "(bis EOF)" when it is not known.
-std::string TrackClipboardText(const TrackList& doc, int index, TimeFormat format);
+std::string TrackClipboardText(const TrackList& doc, int index, TimeFormat format,
+                               const StringTable& strings);
 // The clipboard text as Paste sees it: empty when the text block is too large.
 std::string LimitClipboardText(std::string text);
 

@@ -9,32 +9,34 @@ namespace tracklore {
 
 namespace {}  // namespace
 
-std::string WindowTitle(const TrackList& doc) {
+std::string WindowTitle(const TrackList& doc, const StringTable& strings) {
     if (doc.documentPath.empty()) {
-        return std::string(String(str::AppName));
+        return std::string(strings.Text(str::AppName));
     }
     // The path holds the file system's bytes (UTF-8); the title is Windows-1252 text.
     std::string name = FileNameText(FileNamePart(doc.documentPath));
     if (doc.modified) {
         name += " *";
     }
-    return FormatString(str::TitleWithName, {name});
+    return strings.Format(str::TitleWithName, {name});
 }
 
-std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format) {
+std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format,
+                                          const StringTable& strings) {
     std::array<std::string, 3> parts;
-    parts[0] = FormatString(str::TrackCountText, {doc.trackCount});
+    parts[0] = strings.Format(str::TrackCountText, {doc.trackCount});
     if (doc.cd.totalSeconds != 0) {
         doc.cd.discId = ComputeDiscId(doc);
-        parts[1] = FormatString(str::DiscIdText, {doc.cd.discId.str()});
-        parts[2] = FormatString(
+        parts[1] = strings.Format(str::DiscIdText, {doc.cd.discId.str()});
+        parts[2] = strings.Format(
             str::TotalText,
             {FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)});
     }
     return parts;
 }
 
-std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFormat format) {
+std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFormat format,
+                                         const StringTable& strings) {
     std::array<std::string, 4> texts;
     if (index < 0 || index >= doc.trackCount) {
         return texts;
@@ -44,7 +46,7 @@ std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFo
     texts[1] = track.performer.str();
     texts[2] = track.title.str();
     std::int32_t length = TrackLength(doc, index);
-    texts[3] = length == UnknownLength ? std::string(String(str::UnknownLength))
+    texts[3] = length == UnknownLength ? std::string(strings.Text(str::UnknownLength))
                                        : FormatTimeShort(length, format);
     return texts;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/TrackList.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
 
@@ -11,15 +12,17 @@ namespace tracklore {
 
 // "name - Tracklore" (with " *" after the name while modified) for a document with a file
 // name; "Tracklore" for an untitled one, modified or not.
-std::string WindowTitle(const TrackList& doc);
+std::string WindowTitle(const TrackList& doc, const StringTable& strings);
 
 // The three parts of the status bar: the track count, and while the total is known the disc
 // ID and the total playing time. Recomputes and stores the disc ID when the total is known.
-std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format);
+std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format,
+                                          const StringTable& strings);
 
 // The four column texts of row `index` of the track list: " n", performer, title, length
 // (short form, or "(bis EOF)").
-std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFormat format);
+std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFormat format,
+                                         const StringTable& strings);
 
 // Which editing commands are offered, from the selected row s (-1 for none), the number of
 // tracks n and whether the clipboard holds text.

@@ -24,7 +24,7 @@ namespace {
 void ShowSystemError(Session& session, int error) {
     Message message;
     message.captionId = Number(str::ErrorCaption);
-    message.caption = std::string(String(str::ErrorCaption));
+    message.caption = session.Text(str::ErrorCaption);
     message.text = SystemErrorText(error != 0 ? error : EIO);
     message.buttons = MsgButtons::Ok;
     message.icon = MsgIcon::Error;
@@ -330,8 +330,8 @@ bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& pa
 std::string ChooseMp3File(Session& session, StringId titleId) {
     FileDialogRequest request;
     request.titleId = Number(titleId);
-    request.title = std::string(String(titleId));
-    request.filters = ParseFilterList(std::string(String(str::Mp3Filters)));
+    request.title = session.Text(titleId);
+    request.filters = ParseFilterList(session.Text(str::Mp3Filters));
     request.filterIndex = 1;
     request.startDir = session.settings.LastMP3Dir;
     request.fileMustExist = true;

@@ -211,7 +211,7 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
             }
         } else {
             title = NameText(name);
-            performer = std::string(String(str::UnnamedArtist));
+            performer = session.Text(str::UnnamedArtist);
         }
         if (doc.trackCount >= MaxTracks) {
             limitMessage = str::TrackLimitReached;
@@ -249,11 +249,11 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
     Message message;
     message.textId = Number(str::FolderSummary);
     message.captionId = Number(str::FolderResultCaption);
-    message.caption = std::string(String(str::FolderResultCaption));
-    message.text = FormatString(str::FolderSummary,
-                                {doc.trackCount, FormatTimeShort(running, session.timeFormat())});
+    message.caption = session.Text(str::FolderResultCaption);
+    message.text = session.Format(str::FolderSummary,
+                                  {doc.trackCount, FormatTimeShort(running, session.timeFormat())});
     if (limitMessage != StringId::None) {
-        message.text = std::string(String(limitMessage)) + "\r\n" + message.text;
+        message.text = session.Text(limitMessage) + "\r\n" + message.text;
     }
     message.buttons = MsgButtons::Ok;
     message.icon = MsgIcon::Information;

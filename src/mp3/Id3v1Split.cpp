@@ -102,27 +102,28 @@ std::array<unsigned char, Id3v1Size> EmptyId3v1Record() {
 
 namespace {
 
-std::string TitleOr(const unsigned char* tag) {
+std::string TitleOr(const unsigned char* tag, const StringTable& strings) {
     std::string title = Id3v1Title(tag);
-    return title.empty() ? std::string(String(str::Untitled)) : title;
+    return title.empty() ? std::string(strings.Text(str::Untitled)) : title;
 }
 
-std::string ArtistOr(const unsigned char* tag) {
+std::string ArtistOr(const unsigned char* tag, const StringTable& strings) {
     std::string artist = Id3v1Artist(tag);
-    return artist.empty() ? std::string(String(str::UnnamedArtist)) : artist;
+    return artist.empty() ? std::string(strings.Text(str::UnnamedArtist)) : artist;
 }
 
 }  // namespace
 
-std::vector<FragmentRow> FragmentRows(const FragmentTable& table) {
+std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings) {
     std::vector<FragmentRow> rows;
     for (std::size_t i = 0; i < table.fragments.size(); ++i) {
         const Fragment& fragment = table.fragments[i];
         FragmentRow row;
         row.number = FormatText("% .16g", {static_cast<double>(i + 1)});
-        row.artist = ArtistOr(fragment.tag.data());
-        row.title = TitleOr(fragment.tag.data());
-        row.size = FormatString(str::FragmentSize, {static_cast<double>(fragment.length) / 1024.0});
+        row.artist = ArtistOr(fragment.tag.data(), strings);
+        row.title = TitleOr(fragment.tag.data(), strings);
+        row.size =
+            strings.Format(str::FragmentSize, {static_cast<double>(fragment.length) / 1024.0});
         rows.push_back(std::move(row));
     }
     return rows;
@@ -140,8 +141,8 @@ bool BuildTracksFromFragments(Session& session, const FragmentTable& table, Byte
         const Fragment& fragment = table.fragments[i - 1];
         const unsigned char* tag = fragment.tag.data();
         Track& track = doc.tracks[i - 1];
-        track.title = TitleOr(tag);
-        track.performer = ArtistOr(tag);
+        track.title = TitleOr(tag, session.strings);
+        track.performer = ArtistOr(tag, session.strings);
         if (i == 1) {
             doc.cd.year = Id3v1Year(tag);
             std::string album = Id3v1Album(tag);

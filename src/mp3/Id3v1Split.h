@@ -67,7 +67,7 @@ void SearchWindowForTags(FragmentTable& table, std::uint64_t chunkStart,
                          const unsigned char* window, std::size_t windowLength);
 
 // The results dialog's rows: number, artist, title, size in Kb.
-std::vector<FragmentRow> FragmentRows(const FragmentTable& table);
+std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings);
 
 // The ID3v1 record of a final fragment that has none: "TAG", zeros, genre 255.
 std::array<unsigned char, Id3v1Size> EmptyId3v1Record();

@@ -189,8 +189,9 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open)
         ShowInfo(session, str::TrackLimitReached, {}, str::ScanCaption);
     }
     std::string heading =
-        FormatString(str::FragmentResultsHeading, {static_cast<int>(fragments.size())});
-    if (session.ui.ShowFragmentResults(heading, FragmentRows(job.split)) != MsgResult::Yes) {
+        session.Format(str::FragmentResultsHeading, {static_cast<int>(fragments.size())});
+    if (session.ui.ShowFragmentResults(heading, FragmentRows(job.split, session.strings)) !=
+        MsgResult::Yes) {
         return;
     }
     std::unique_ptr<ByteSource> file = open(job.path);
@@ -316,7 +317,7 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
             Message message;
             message.text = SystemErrorText(file->LastError());
             message.captionId = Number(str::ErrorCaption);
-            message.caption = std::string(String(str::ErrorCaption));
+            message.caption = session.Text(str::ErrorCaption);
             message.buttons = MsgButtons::AbortRetryIgnore;
             message.icon = MsgIcon::Warning;
             MsgResult answer = session.ui.ShowMessage(message);

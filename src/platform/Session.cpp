@@ -22,8 +22,8 @@ MsgResult ShowStringMessage(Session& session, StringId textId,
     Message message;
     message.textId = Number(textId);
     message.captionId = Number(captionId);
-    message.text = FormatString(textId, args);
-    message.caption = std::string(String(captionId));
+    message.text = session.Format(textId, args);
+    message.caption = session.Text(captionId);
     message.buttons = buttons;
     message.icon = icon;
     message.defaultButton = defaultButton;

@@ -16,8 +16,14 @@ struct Session {
     TrackList& doc;
     Settings& settings;
     Platform& ui;
+    // The texts of the user's language.
+    const StringTable& strings = StringTable::German();
 
     TimeFormat timeFormat() const { return settings.timeFormat(); }
+    std::string Text(StringId id) const { return std::string(strings.Text(id)); }
+    std::string Format(StringId id, std::initializer_list<FormatArg> args) const {
+        return strings.Format(id, args);
+    }
 };
 
 // Stores the modified flag; only when it changes, title and status bar are rewritten.

@@ -10,16 +10,21 @@
 
 namespace tracklore {
 
-std::string_view String(StringId stringId) {
+std::string_view StringTable::Text(StringId stringId) const {
     const int id = Number(stringId);
-    const auto* begin = detail::StringTableEntries;
-    const auto* end = begin + detail::StringTableEntryCount;
+    const auto* begin = entries_;
+    const auto* end = begin + count_;
     const auto* it = std::lower_bound(
         begin, end, id, [](const detail::StringTableEntry& e, int key) { return e.id < key; });
     if (it == end || it->id != id) {
         return {};
     }
     return std::string_view(it->text, it->length);
+}
+
+const StringTable& StringTable::German() {
+    static const StringTable table(detail::StringTableEntries, detail::StringTableEntryCount);
+    return table;
 }
 
 namespace {

@@ -10,9 +10,6 @@
 
 namespace tracklore {
 
-// The text of a string-table entry as Windows-1252 bytes; empty for an id without text.
-std::string_view String(StringId id);
-
 // The number of a string-table entry, as messages record it.
 constexpr int Number(StringId id) {
     return static_cast<int>(id);
@@ -55,9 +52,31 @@ class FormatArg {
 // another kind, is filled with 0 or an empty text instead of reading garbage.
 std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg> args);
 
-inline std::string FormatString(StringId id, std::initializer_list<FormatArg> args) {
-    return FormatText(String(id), args);
+namespace detail {
+struct StringTableEntry;
 }
+
+// The texts of one language, by id. The table in effect is reached through the session (the
+// core) or the application (the Qt layer), so that another language is another table.
+class StringTable {
+  public:
+    StringTable(const detail::StringTableEntry* entries, std::size_t count)
+        : entries_(entries), count_(count) {}
+
+    // The text of an entry as Windows-1252 bytes; empty for an id without text.
+    std::string_view Text(StringId id) const;
+    // The text filled with the arguments (FormatText).
+    std::string Format(StringId id, std::initializer_list<FormatArg> args) const {
+        return FormatText(Text(id), args);
+    }
+
+    // The table built from resources/strings.de.tsv.
+    static const StringTable& German();
+
+  private:
+    const detail::StringTableEntry* entries_;
+    std::size_t count_;
+};
 
 // Splits a "|"-separated list (filters, categories, genres) into its pieces, empty pieces kept.
 std::vector<std::string> SplitList(std::string_view text, char separator = '|');

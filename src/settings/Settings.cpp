@@ -6,7 +6,8 @@ namespace tracklore {
 
 void ApplyDefaultSettings(Settings& settings) {
     settings = Settings{};
-    settings.URL = std::string(String(str::FetchDefaultUrl));
+    // The address is the same in every language's table.
+    settings.URL = std::string(StringTable::German().Text(str::FetchDefaultUrl));
 }
 
 Settings DefaultSettings() {

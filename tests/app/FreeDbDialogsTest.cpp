@@ -73,7 +73,7 @@ struct FreeDbEditor {
     const UiFonts& fonts() { return editor.app().Fonts(); }
     SearchOptions Search() {
         SearchOptions options;
-        options.addressFormat = SearchAddressFormat(server.Url());
+        options.addressFormat = SearchAddressFormat(German(), server.Url());
         return options;
     }
 };

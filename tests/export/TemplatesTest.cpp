@@ -54,22 +54,24 @@ TrackList Sample() {
 TEST(FillTemplate, OrderAndNoRescan) {
     TrackList doc = Sample();
     doc.cd.artist = "[[title]]";
-    EXPECT_EQ(FillTemplate("[[artist]]|[[title]]", -1, EscapeMode::Xml, doc, TimeFormat::Msf),
-              "Album|Album");
+    EXPECT_EQ(
+        FillTemplate("[[artist]]|[[title]]", -1, EscapeMode::Xml, doc, TimeFormat::Msf, German()),
+        "Album|Album");
     doc.cd.title = "[[title]]";
-    EXPECT_EQ(FillTemplate("<[[title]]>", -1, EscapeMode::Xml, doc, TimeFormat::Msf),
+    EXPECT_EQ(FillTemplate("<[[title]]>", -1, EscapeMode::Xml, doc, TimeFormat::Msf, German()),
               "<[[title]]>");
     // Track placeholders stay in a head or foot.
-    EXPECT_EQ(FillTemplate("[[tnum]] [[year]]", -1, EscapeMode::Xml, doc, TimeFormat::Msf),
-              "[[tnum]] 2003");
+    EXPECT_EQ(
+        FillTemplate("[[tnum]] [[year]]", -1, EscapeMode::Xml, doc, TimeFormat::Msf, German()),
+        "[[tnum]] 2003");
     EXPECT_EQ(FillTemplate("[[tnum]]:[[tartist]]:[[ttitle]]:[[tlength]]", 1, EscapeMode::Xml, doc,
-                           TimeFormat::Msf),
+                           TimeFormat::Msf, German()),
               "2::Two:(bis EOF)");
 }
 
 TEST(MakeXmlText, WholeDocument) {
     TrackList doc = Sample();
-    std::string xml = MakeXmlText(doc, TimeFormat::Msf);
+    std::string xml = MakeXmlText(doc, TimeFormat::Msf, German());
     EXPECT_EQ(
         xml,
         "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<cd>\r\n  <CD-ID>0801f203</CD-ID>\r\n"
@@ -84,7 +86,7 @@ TEST(MakeXmlText, WholeDocument) {
 
 TEST(MakeHtmlText, EmptyListIsHeadAndFoot) {
     TrackList doc;
-    std::string html = MakeHtmlText(doc, TimeFormat::Msf);
+    std::string html = MakeHtmlText(doc, TimeFormat::Msf, German());
     EXPECT_EQ(html.find("<tr><td align=right>1"), std::string::npos);
     EXPECT_NE(html.find("Dauer</td></tr>\r\n</table>\r\n</body>"), std::string::npos);
 }
@@ -95,7 +97,7 @@ TEST(MakeHtmlText, NumbersWithoutLeadingZerosAndEmptyCells) {
     for (int i = 0; i < 10; ++i) {
         doc.tracks[i].start = 150 + i * 1000;
     }
-    std::string html = MakeHtmlText(doc, TimeFormat::Msf);
+    std::string html = MakeHtmlText(doc, TimeFormat::Msf, German());
     EXPECT_NE(html.find("<td align=right>10</td><td></td><td></td><td align=right>(bis EOF)</td>"),
               std::string::npos);
     EXPECT_NE(html.find("<td align=right>9</td>"), std::string::npos);
@@ -110,7 +112,7 @@ TEST(Export, NoFixedBuffer) {
         doc.tracks[i].performer = std::string(299, '"');  // &quot; each
         doc.tracks[i].start = 150 + i * 7500;
     }
-    std::string html = MakeHtmlText(doc, TimeFormat::Msf);
+    std::string html = MakeHtmlText(doc, TimeFormat::Msf, German());
     EXPECT_GT(html.size(), 99u * 299 * 12);
     EXPECT_NE(html.find("<td align=right>99</td>"), std::string::npos);
     EXPECT_EQ(html.substr(html.size() - 9), "</html>\r\n");
@@ -124,15 +126,15 @@ TEST(Export, NoFixedBuffer) {
 TEST(TextExport, TextListAndCsv) {
     TrackList doc = Sample();
     doc.tracks[1].title = "Two, \"quoted\"";
-    EXPECT_EQ(MakeTextList(doc, TimeFormat::Msf),
+    EXPECT_EQ(MakeTextList(doc, TimeFormat::Msf, German()),
               "Band\tOne\t01:02:03\r\n\tTwo, \"quoted\"\t(bis EOF)\r\n");
-    EXPECT_EQ(MakeCsvTable(doc, TimeFormat::Msf),
+    EXPECT_EQ(MakeCsvTable(doc, TimeFormat::Msf, German()),
               "\"#\",\"Interpret\",\"Titel\",\"L\xe4nge\"\r\n"
               "\"1\",\"Band\",\"One\",\"01:02:03\"\r\n"
               "\"2\",\"\",\"Two, \"\"quoted\"\"\",\"(bis EOF)\"\r\n");
     TrackList empty;
-    EXPECT_EQ(MakeTextList(empty, TimeFormat::Msf), "");
-    EXPECT_EQ(MakeCsvTable(empty, TimeFormat::Msf),
+    EXPECT_EQ(MakeTextList(empty, TimeFormat::Msf, German()), "");
+    EXPECT_EQ(MakeCsvTable(empty, TimeFormat::Msf, German()),
               "\"#\",\"Interpret\",\"Titel\",\"L\xe4nge\"\r\n");
 }
 

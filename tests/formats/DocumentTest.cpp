@@ -332,10 +332,10 @@ TEST(OpenDocument, HostileTotalsAndOffsetsStayInRange) {
             EXPECT_EQ(sheet.find(": -"), std::string::npos) << sheet;
         }
         WriteXmcd(f.doc);
-        StatusBarTexts(f.doc, TimeFormat::Msf);
+        StatusBarTexts(f.doc, TimeFormat::Msf, German());
         // Every editing command on every track.
         for (int i = 0; i < f.doc.trackCount; ++i) {
-            TrackRowTexts(f.doc, i, TimeFormat::Msh);
+            TrackRowTexts(f.doc, i, TimeFormat::Msh, German());
             f.ui.SetSelection(i);
             MoveTrackDown(f.session);
             f.ui.SetSelection(i);

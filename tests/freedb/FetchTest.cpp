@@ -68,7 +68,7 @@ TEST(FetchRequest, ValidationAcceptsLettersDigitsAndEightHexDigits) {
 }
 
 TEST(FetchRequest, CategoriesAndAddress) {
-    std::vector<std::string> categories = FetchCategories();
+    std::vector<std::string> categories = FetchCategories(German());
     ASSERT_EQ(categories.size(), 11u);
     EXPECT_EQ(categories.front(), "blues");
     EXPECT_EQ(categories[6], "misc");

@@ -36,7 +36,7 @@ TEST(SearchWords, EveryWordMustOccurInTheTitle) {
 }
 
 TEST(SearchPage, FirstLinkOfALine) {
-    const SearchMarkers markers = LoadSearchMarkers();
+    const SearchMarkers markers = LoadSearchMarkers(German());
     EXPECT_EQ(markers.category, "cat=");
     EXPECT_EQ(markers.id, "&id=");
     EXPECT_EQ(markers.title, "\">");
@@ -71,19 +71,19 @@ TEST(SearchPage, FirstLinkOfALine) {
 }
 
 TEST(SearchPage, AddressAndStatusLine) {
-    EXPECT_EQ(SearchAddress(SearchAddressFormat(), "Blue Band"),
+    EXPECT_EQ(SearchAddress(SearchAddressFormat(German()), "Blue Band"),
               "https://gnudb.org/search/Blue+Band");
-    EXPECT_EQ(SearchAddress(SearchAddressFormat("http://127.0.0.1:8080/"), "x"),
+    EXPECT_EQ(SearchAddress(SearchAddressFormat(German(), "http://127.0.0.1:8080/"), "x"),
               "http://127.0.0.1:8080/search/x");
-    EXPECT_EQ(SearchAddress(SearchAddressFormat("http://h/a%20b"), "x y"),
+    EXPECT_EQ(SearchAddress(SearchAddressFormat(German(), "http://h/a%20b"), "x y"),
               "http://h/a%20b/search/x+y");
 
     SearchResults results;
     results.messageLine = StringId::None;
     results.entries = {{"rock", "7a0b1c2d", "A"}, {"jazz", "0000abcd", "B"}, {"Rock", "123", "C"}};
-    EXPECT_EQ(SearchStatusText(results, 1),
+    EXPECT_EQ(SearchStatusText(results, 1, German()),
               "Suchergebnis: 2 von 3 / Kategorie: jazz / CD-ID: 0000abcd");
-    EXPECT_EQ(SearchStatusText(results, 3), "");
+    EXPECT_EQ(SearchStatusText(results, 3, German()), "");
 
     // A double-click loads only a valid entry, lower-cased.
     results.entries[1].category = "JaZz";
@@ -101,7 +101,7 @@ struct SearchFixture : test::Fixture {
     SearchOptions options;
 
     SearchFixture() {
-        options.addressFormat = SearchAddressFormat(server.Url());
+        options.addressFormat = SearchAddressFormat(German(), server.Url());
         options.tempFolder = temp.path().string();
     }
     bool NoTemporaryFileLeft() const { return std::filesystem::is_empty(temp.path()); }

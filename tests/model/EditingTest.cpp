@@ -271,8 +271,8 @@ TEST(Clipboard, CopyWritesOneLineAndPasteInsertsBeforeSelection) {
 TEST(Clipboard, LastOfUnknownLengthCopiesBisEofAndHundredthsFollowTheFormat) {
     Fixture f;
     Fill(f.doc, {150, 4803}, 0);
-    EXPECT_EQ(TrackClipboardText(f.doc, 1, TimeFormat::Msf), "P2\tT2\t(bis EOF)\r\n");
-    EXPECT_EQ(TrackClipboardText(f.doc, 0, TimeFormat::Msh), "P1\tT1\t01:02:04\r\n");
+    EXPECT_EQ(TrackClipboardText(f.doc, 1, TimeFormat::Msf, German()), "P2\tT2\t(bis EOF)\r\n");
+    EXPECT_EQ(TrackClipboardText(f.doc, 0, TimeFormat::Msh, German()), "P1\tT1\t01:02:04\r\n");
 }
 
 TEST(Clipboard, CutCopiesThenDeletes) {

@@ -1,4 +1,5 @@
 #include "model/WindowTexts.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -7,19 +8,19 @@ namespace {
 
 TEST(WindowTitle, UntitledNamedAndModifiedForms) {
     TrackList doc;
-    EXPECT_EQ(WindowTitle(doc), "Tracklore");
+    EXPECT_EQ(WindowTitle(doc, German()), "Tracklore");
     doc.modified = true;
-    EXPECT_EQ(WindowTitle(doc), "Tracklore");  // untitled: never a mark
+    EXPECT_EQ(WindowTitle(doc, German()), "Tracklore");  // untitled: never a mark
     doc.documentPath = "/home/ich/Alben/Nachtzug.cue";
-    EXPECT_EQ(WindowTitle(doc), "Nachtzug.cue * - Tracklore");
+    EXPECT_EQ(WindowTitle(doc, German()), "Nachtzug.cue * - Tracklore");
     doc.modified = false;
-    EXPECT_EQ(WindowTitle(doc), "Nachtzug.cue - Tracklore");
+    EXPECT_EQ(WindowTitle(doc, German()), "Nachtzug.cue - Tracklore");
     doc.documentPath = "D:\\Musik\\alt.xmcd";
-    EXPECT_EQ(WindowTitle(doc), "alt.xmcd - Tracklore");
+    EXPECT_EQ(WindowTitle(doc, German()), "alt.xmcd - Tracklore");
     doc.documentPath =
         "/home/ich/\xC3\x9C"
         "bung.cue";  // a UTF-8 file name
-    EXPECT_EQ(WindowTitle(doc),
+    EXPECT_EQ(WindowTitle(doc, German()),
               "\xDC"
               "bung.cue - Tracklore");
 }
@@ -32,7 +33,7 @@ TEST(StatusBarTexts, TotalKnownShowsDiscIdAndRecomputesIt) {
     doc.tracks[2].start = 30000;
     doc.cd.totalSeconds = 500;
     doc.cd.discId = "deadbeef";  // as read from a file
-    auto parts = StatusBarTexts(doc, TimeFormat::Msf);
+    auto parts = StatusBarTexts(doc, TimeFormat::Msf, German());
     EXPECT_EQ(parts[0], "3 Track(s)");
     EXPECT_EQ(parts[1], "CD-ID: 0801f203");
     EXPECT_EQ(parts[2], "Spielzeit total: 8:20:00");
@@ -40,7 +41,7 @@ TEST(StatusBarTexts, TotalKnownShowsDiscIdAndRecomputesIt) {
 
     doc.cd.totalSeconds = 0;
     doc.cd.discId = "deadbeef";
-    parts = StatusBarTexts(doc, TimeFormat::Msf);
+    parts = StatusBarTexts(doc, TimeFormat::Msf, German());
     EXPECT_EQ(parts[0], "3 Track(s)");
     EXPECT_EQ(parts[1], "");
     EXPECT_EQ(parts[2], "");
@@ -54,13 +55,13 @@ TEST(TrackRowTexts, NumberPerformerTitleAndShortLength) {
     doc.tracks[0].performer = "Marta";
     doc.tracks[0].title = "Abfahrt";
     doc.tracks[1].start = 4803;
-    auto row = TrackRowTexts(doc, 0, TimeFormat::Msf);
+    auto row = TrackRowTexts(doc, 0, TimeFormat::Msf, German());
     EXPECT_EQ(row[0], " 1");
     EXPECT_EQ(row[1], "Marta");
     EXPECT_EQ(row[2], "Abfahrt");
     EXPECT_EQ(row[3], "1:02:03");
-    EXPECT_EQ(TrackRowTexts(doc, 1, TimeFormat::Msf)[3], "(bis EOF)");
-    EXPECT_EQ(TrackRowTexts(doc, 0, TimeFormat::Msh)[3], "1:02:04");
+    EXPECT_EQ(TrackRowTexts(doc, 1, TimeFormat::Msf, German())[3], "(bis EOF)");
+    EXPECT_EQ(TrackRowTexts(doc, 0, TimeFormat::Msh, German())[3], "1:02:04");
 }
 
 TEST(EditMenuState, FollowsSelectionCountAndClipboard) {

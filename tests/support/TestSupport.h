@@ -12,12 +12,19 @@
 #include "settings/Settings.h"
 
 namespace tracklore {
+// The texts the tests expect: the German table.
+inline const StringTable& German() {
+    return StringTable::German();
+}
 // Tests name string-table texts by their numbers, as messages record them.
 inline std::string_view String(int number) {
-    return String(IdOfNumber(number));
+    return StringTable::German().Text(IdOfNumber(number));
+}
+inline std::string_view String(StringId id) {
+    return StringTable::German().Text(id);
 }
 inline std::string FormatString(int number, std::initializer_list<FormatArg> args) {
-    return FormatString(IdOfNumber(number), args);
+    return StringTable::German().Format(IdOfNumber(number), args);
 }
 }  // namespace tracklore
 
