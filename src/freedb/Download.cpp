@@ -1,12 +1,14 @@
 #include "freedb/Download.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace tracklore {
@@ -17,10 +19,65 @@ constexpr const char* UserAgent = "Tracklore/1.6";
 // How long the transfer loop waits for network activity before it looks at the cancel flag.
 constexpr int CancelPollMs = 50;
 
-bool CurlReady() {
+// libcurl and its TLS stack take a good part of a program start to load, and most commands
+// never download anything: the library is opened on the first download instead of at start.
+// The headers still supply the types and constants; the functions come from this table.
+// Calls through it miss the argument checks that curl.h's macros give direct calls of
+// curl_easy_setopt: each value must have the type libcurl reads for its option (long,
+// curl_off_t, a pointer or a callback of the documented signature).
+struct CurlApi {
+    decltype(&::curl_global_init) global_init = nullptr;
+    decltype(&::curl_easy_init) easy_init = nullptr;
+    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&::curl_multi_init) multi_init = nullptr;
+    decltype(&::curl_multi_add_handle) multi_add_handle = nullptr;
+    decltype(&::curl_multi_perform) multi_perform = nullptr;
+    decltype(&::curl_multi_info_read) multi_info_read = nullptr;
+    decltype(&::curl_multi_poll) multi_poll = nullptr;
+    decltype(&::curl_multi_remove_handle) multi_remove_handle = nullptr;
+    decltype(&::curl_multi_cleanup) multi_cleanup = nullptr;
+};
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+// Opens libcurl, resolves the functions and does libcurl's global set-up. The library stays
+// loaded for the life of the process: libcurl and its TLS library do not support unloading.
+std::optional<CurlApi> LoadCurl() {
+    void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        return std::nullopt;
+    }
+    CurlApi api;
+    const bool resolved = Resolve(library, "curl_global_init", api.global_init) &&
+                          Resolve(library, "curl_easy_init", api.easy_init) &&
+                          Resolve(library, "curl_easy_setopt", api.easy_setopt) &&
+                          Resolve(library, "curl_easy_getinfo", api.easy_getinfo) &&
+                          Resolve(library, "curl_easy_cleanup", api.easy_cleanup) &&
+                          Resolve(library, "curl_multi_init", api.multi_init) &&
+                          Resolve(library, "curl_multi_add_handle", api.multi_add_handle) &&
+                          Resolve(library, "curl_multi_perform", api.multi_perform) &&
+                          Resolve(library, "curl_multi_info_read", api.multi_info_read) &&
+                          Resolve(library, "curl_multi_poll", api.multi_poll) &&
+                          Resolve(library, "curl_multi_remove_handle", api.multi_remove_handle) &&
+                          Resolve(library, "curl_multi_cleanup", api.multi_cleanup);
     // libcurl wants its global set-up done once, before any handle exists.
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
+    if (!resolved || api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        return std::nullopt;
+    }
+    return api;
+}
+
+// The loaded library, or nullptr when it cannot be loaded or set up; then every download
+// fails like one that found no server. The first call loads it, once for all threads.
+const CurlApi* Curl() {
+    static const std::optional<CurlApi> api = LoadCurl();
+    return api ? &*api : nullptr;
 }
 
 // The state of one transfer, shared with libcurl's callbacks.
@@ -79,39 +136,39 @@ std::string NoProxyHosts() {
 
 // Runs the transfer on a multi handle, so that a cancel is seen within CancelPollMs even
 // while the server sends nothing. The result of the transfer, or an error of its own.
-CURLcode Perform(CURL* easy, const Transfer& transfer) {
-    CURLM* multi = curl_multi_init();
+CURLcode Perform(const CurlApi& curl, CURL* easy, const Transfer& transfer) {
+    CURLM* multi = curl.multi_init();
     if (multi == nullptr) {
         return CURLE_OUT_OF_MEMORY;
     }
     CURLcode result = CURLE_ABORTED_BY_CALLBACK;
-    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
-        curl_multi_cleanup(multi);
+    if (curl.multi_add_handle(multi, easy) != CURLM_OK) {
+        curl.multi_cleanup(multi);
         return CURLE_FAILED_INIT;
     }
     int running = 1;
     while (!transfer.Cancelled()) {
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+        if (curl.multi_perform(multi, &running) != CURLM_OK) {
             result = CURLE_FAILED_INIT;
             break;
         }
         if (running == 0) {
             int queued = 0;
             result = CURLE_RECV_ERROR;
-            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            while (CURLMsg* message = curl.multi_info_read(multi, &queued)) {
                 if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
                     result = message->data.result;
                 }
             }
             break;
         }
-        if (curl_multi_poll(multi, nullptr, 0, CancelPollMs, nullptr) != CURLM_OK) {
+        if (curl.multi_poll(multi, nullptr, 0, CancelPollMs, nullptr) != CURLM_OK) {
             result = CURLE_FAILED_INIT;
             break;
         }
     }
-    curl_multi_remove_handle(multi, easy);
-    curl_multi_cleanup(multi);
+    curl.multi_remove_handle(multi, easy);
+    curl.multi_cleanup(multi);
     return result;
 }
 
@@ -119,9 +176,11 @@ CURLcode Perform(CURL* easy, const Transfer& transfer) {
 
 bool DownloadToFile(const std::string& address, const std::string& path,
                     const std::atomic<bool>* cancel, const DownloadLimits& limits) {
-    if (!CurlReady() || address.empty()) {
+    const CurlApi* api = Curl();
+    if (api == nullptr || address.empty()) {
         return false;
     }
+    const CurlApi& curl = *api;
     Transfer transfer;
     transfer.maxBytes = limits.maxBytes;
     transfer.cancel = cancel;
@@ -129,35 +188,35 @@ bool DownloadToFile(const std::string& address, const std::string& path,
     if (transfer.fd < 0) {
         return false;
     }
-    CURL* easy = curl_easy_init();
+    CURL* easy = curl.easy_init();
     bool ok = false;
     if (easy != nullptr) {
         const std::string noProxy = NoProxyHosts();
-        curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(limits.maxRedirects));
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
-        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
-        curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgent);
-        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchCancel);
-        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
+        curl.easy_setopt(easy, CURLOPT_URL, address.c_str());
+        curl.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl.easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl.easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl.easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(limits.maxRedirects));
+        curl.easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+        curl.easy_setopt(easy, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
+        curl.easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+        curl.easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
+        curl.easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl.easy_setopt(easy, CURLOPT_USERAGENT, UserAgent);
+        curl.easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+        curl.easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
+        curl.easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
+        curl.easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+        curl.easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        curl.easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchCancel);
+        curl.easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
 
-        CURLcode result = Perform(easy, transfer);
+        CURLcode result = Perform(curl, easy, transfer);
         long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        curl.easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         ok = result == CURLE_OK && !transfer.writeFailed && !transfer.Cancelled() &&
              status >= 200 && status <= 299;
-        curl_easy_cleanup(easy);
+        curl.easy_cleanup(easy);
     }
     if (!ok) {
         // Leave nothing behind that could pass for an answer.

@@ -168,6 +168,45 @@ TEST(CliSearch, NothingFoundFailuresAndUsage) {
     EXPECT_EQ(f.Cli({"search", "--endpoint", "", "x"}).status, 2);
 }
 
+// libcurl is opened by the first download, not at start: a command that downloads nothing
+// must not load it, and a download without a loadable libcurl fails with the usual message.
+TEST(CliNetwork, LibcurlIsLoadedOnlyByDownloads) {
+    CliFixture f;
+    f.server.Serve("/gnudb/rock/7a0b1c2d", HttpReply::Ok(Record));
+    f.work.Write("libcurl.so.4", "");  // found first through LD_LIBRARY_PATH, and no library
+    const std::string brokenLibrary = "LD_LIBRARY_PATH=" + f.work.path().string();
+    const std::string example = std::string(TRACKLORE_SOURCE_DIR) + "/examples/beispiel.cue";
+    const std::vector<std::string> fetch = {"fetch", "rock", "7a0b1c2d", "--url", f.Template()};
+    struct Case {
+        std::string environment;
+        std::vector<std::string> args;
+        int status;
+        bool opensLibcurl;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"", {"show", example}, 0, false, ""},
+        {"", fetch, 0, true, ""},
+        {brokenLibrary, fetch, 1, true, "Fehler: Es gibt ein Problem beim downloaden"},
+    };
+    for (const Case& c : cases) {
+        // The dynamic loader names every library it looks for on standard error.
+        std::vector<std::string> argv = {"env", "LD_DEBUG=libs",
+                                         "TMPDIR=" + f.temp.path().string()};
+        if (!c.environment.empty()) {
+            argv.push_back(c.environment);
+        }
+        argv.push_back(TRACKLORE_CLI);
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        auto result = test::RunCommand(argv);
+        SCOPED_TRACE(c.environment + " " + c.args[0]);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_EQ(result.err.find("libcurl.so.4") != std::string::npos, c.opensLibcurl);
+        EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(f.NoTemporaryFileLeft());
+}
+
 // Starts the command with TMPDIR set, interrupts it with Ctrl+C once the server has seen its
 // request, and answers how it ended.
 int InterruptedStatus(CliFixture& f, const std::vector<std::string>& args) {
