@@ -26,10 +26,10 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/CueTag.h"
 #include "platform/ScriptedPlatform.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 using namespace tracklore;

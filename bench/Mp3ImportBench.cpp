@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "BenchData.h"
+#include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Id3.h"
 #include "mp3/Id3v1Split.h"
 #include "mp3/Mp3Scan.h"
 #include "platform/ScriptedPlatform.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Mp3Scan.h"
 #include "platform/ScriptedPlatform.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 extern char** environ;

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "flows/Session.h"
 #include "model/TrackList.h"
 #include "platform/ScriptedPlatform.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 namespace tracklore::fuzz {

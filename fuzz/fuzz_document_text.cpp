@@ -1,6 +1,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
 #include "formats/Xmcd.h"

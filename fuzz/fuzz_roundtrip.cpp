@@ -13,6 +13,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Xmcd.h"
 #include "model/Text.h"

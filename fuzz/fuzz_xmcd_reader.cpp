@@ -1,6 +1,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "flows/Reading.h"
 #include "formats/Xmcd.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

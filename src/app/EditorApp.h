@@ -8,8 +8,8 @@
 
 #include "app/QtPlatform.h"
 #include "app/UiMetrics.h"
+#include "flows/Session.h"
 #include "model/TrackList.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 namespace tracklore::app {

@@ -2,8 +2,8 @@
 
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
+#include "flows/Session.h"
 #include "freedb/Fetch.h"
-#include "platform/Session.h"
 
 class QComboBox;
 class QLineEdit;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/DialogParts.h"
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 class QMimeData;
 

@@ -4,7 +4,7 @@
 
 #include "app/FileDropDialog.h"
 #include "app/UiMetrics.h"
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 class QLineEdit;
 class QPushButton;

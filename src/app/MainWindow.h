@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/UiMetrics.h"
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 class QComboBox;
 class QGroupBox;

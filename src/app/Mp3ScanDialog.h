@@ -5,8 +5,8 @@
 #include "app/DialogParts.h"
 #include "app/FileDropDialog.h"
 #include "app/UiMetrics.h"
+#include "flows/Session.h"
 #include "mp3/Mp3Scan.h"
-#include "platform/Session.h"
 
 class QCheckBox;
 class QLabel;

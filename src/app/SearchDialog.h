@@ -4,9 +4,9 @@
 
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
+#include "flows/Session.h"
 #include "freedb/Fetch.h"
 #include "freedb/Search.h"
-#include "platform/Session.h"
 
 class QCheckBox;
 class QLabel;

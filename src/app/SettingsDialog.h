@@ -2,7 +2,7 @@
 
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 class QCheckBox;
 class QLabel;

@@ -4,8 +4,8 @@
 
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
+#include "flows/Session.h"
 #include "freedb/Fetch.h"
-#include "platform/Session.h"
 
 class QLabel;
 class QPushButton;

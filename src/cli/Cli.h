@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/ConsolePlatform.h"
+#include "flows/Session.h"
 #include "model/TrackList.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 namespace tracklore::cli {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 namespace tracklore {
 

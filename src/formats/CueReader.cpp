@@ -1,46 +1,13 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 
 #include "formats/CueSheet.h"
-#include "model/Cp1252.h"
 #include "model/Text.h"
-#include "mp3/Mpeg.h"
 
 namespace tracklore {
 
 namespace {
-
-bool IsRegularFile(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
-
-// The MP3 named by a FILE line: as written when that is an absolute path, else beside the
-// sheet as written (a sheet's relative names are relative to the sheet, not to the folder
-// the program was started in), else by its bare file name beside the sheet.
-std::string ResolveAudioPath(const std::string& written, const std::string& directory) {
-    if (!written.empty() && written.front() == '/' && IsRegularFile(written)) {
-        return written;
-    }
-    std::string relative = written;
-    for (char& c : relative) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    std::string dir = WithTrailingSeparator(directory);
-    if (!relative.empty() && relative.front() != '/' && IsRegularFile(dir + relative)) {
-        return dir + relative;
-    }
-    std::string beside = dir + FileNamePart(written);
-    if (IsRegularFile(beside)) {
-        return beside;
-    }
-    // A sheet written on Windows names the file in Windows-1252; on Linux the name is UTF-8.
-    std::string utf8 = dir + Cp1252ToUtf8(FileNamePart(written));
-    return IsRegularFile(utf8) ? utf8 : std::string();
-}
 
 // Cuts a trailing comment: the first ";" outside double quotes.
 std::string_view CutComment(std::string_view argument) {
@@ -57,32 +24,25 @@ std::string_view CutComment(std::string_view argument) {
 
 class CueReader {
   public:
-    CueReader(Session& session, const std::string& directory)
-        : session_(session), doc_(session.doc), directory_(directory) {}
+    CueReader(TimeFormat format, const AudioLengthProbe& probe) : format_(format), probe_(probe) {}
 
-    bool Read(std::string_view text) {
-        ClearTrackList(session_);
+    CueSheetRead Read(std::string_view text) {
         text = SkipUtf8Bom(text);
         ForEachLine(text, MaxLineLength, [this](std::string_view raw) {
             ++lineNumber_;
             return ReadLine(Trim(raw));
         });
-        if (!ok_) {
-            ClearTrackList(session_);
-            return false;
+        if (result_.error) {
+            result_.list = TrackList{};
+            return std::move(result_);
         }
         Finish();
-        return true;
+        return std::move(result_);
     }
 
   private:
     void Fail(StringId textId, const std::string& line, bool withLine) {
-        if (withLine) {
-            ShowError(session_, textId, {lineNumber_, line});
-        } else {
-            ShowError(session_, textId, {lineNumber_});
-        }
-        ok_ = false;
+        result_.error = ReadError{textId, lineNumber_, withLine ? line : std::string(), withLine};
     }
 
     bool ReadLine(const std::string& line) {
@@ -217,7 +177,7 @@ class CueReader {
             seconds %= 60;
         }
         std::int64_t frames = 0;
-        if (session_.timeFormat() == TimeFormat::Msf) {
+        if (format_ == TimeFormat::Msf) {
             if (third >= 75) {
                 Fail(str::FramesTooLarge, line, false);
                 return false;
@@ -237,14 +197,8 @@ class CueReader {
     }
 
     void Finish() {
-        if (!directory_.empty() && doc_.cd.totalSeconds == 0 && !audioPath_.empty()) {
-            std::string path = ResolveAudioPath(audioPath_, directory_);
-            if (!path.empty()) {
-                if (auto file = FileSource::Open(path)) {
-                    float seconds = MpegDuration(*file, static_cast<std::int64_t>(file->Size()));
-                    doc_.cd.totalSeconds = seconds < 0 ? 0 : static_cast<std::int32_t>(seconds);
-                }
-            }
+        if (probe_ && doc_.cd.totalSeconds == 0 && !audioPath_.empty()) {
+            doc_.cd.totalSeconds = BoundedBy(std::max(probe_(audioPath_), 0), MaxTotalSeconds);
         }
         doc_.trackCount = currentTrack_;
         if (doc_.cd.artist.empty()) {
@@ -275,20 +229,21 @@ class CueReader {
         }
     }
 
-    Session& session_;
-    TrackList& doc_;
-    std::string directory_;
+    TimeFormat format_;
+    const AudioLengthProbe& probe_;
+    CueSheetRead result_;
+    TrackList& doc_ = result_.list;
     int lineNumber_ = 0;
     int currentTrack_ = 0;
     bool fileSeen_ = false;
     std::string audioPath_;
-    bool ok_ = true;
 };
 
 }  // namespace
 
-bool ReadCueSheet(Session& session, std::string_view text, const std::string& directory) {
-    CueReader reader(session, directory);
+CueSheetRead ParseCueSheet(std::string_view text, TimeFormat format,
+                           const AudioLengthProbe& probe) {
+    CueReader reader(format, probe);
     return reader.Read(text);
 }
 

@@ -3,8 +3,7 @@
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "model/Time.h"
-#include "resources/Strings.h"
-#include "settings/Settings.h"
+#include "resources/Version.h"
 
 namespace tracklore {
 
@@ -47,14 +46,6 @@ int FirstTrackBeforeCueOrigin(const TrackList& doc) {
         }
     }
     return 0;
-}
-
-bool CheckCueSheetTimes(Session& session) {
-    if (int track = FirstTrackBeforeCueOrigin(session.doc); track != 0) {
-        ShowError(session, str::TrackBeforeFirst, {track});
-        return false;
-    }
-    return true;
 }
 
 std::string WriteCueSheet(TrackList& doc, TimeFormat format) {

@@ -1,5 +1,6 @@
 #include "formats/Document.h"
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Xmcd.h"
 #include "model/Cp1252.h"

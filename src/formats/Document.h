@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 namespace tracklore {
 

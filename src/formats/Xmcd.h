@@ -1,16 +1,24 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/Session.h"
+#include "formats/ReadError.h"
+#include "model/TrackList.h"
 
 namespace tracklore {
 
-// Reads an XMCD record into the document. False only when the text does not begin with
-// "# xmcd" (the document is emptied all the same). True otherwise: the record was read, or
-// an error was shown and the document is empty.
-bool ReadXmcd(Session& session, std::string_view text);
+// What reading an XMCD record gave. `recognised` is false when the text does not begin with
+// "# xmcd"; otherwise the record was read into `list`, or the first line that could not be
+// accepted is in `error` and the list is empty.
+struct XmcdRead {
+    bool recognised = false;
+    TrackList list;
+    std::optional<ReadError> error;
+};
+
+XmcdRead ParseXmcd(std::string_view text);
 
 // The XMCD text of the document (CR LF line ends).
 std::string WriteXmcd(const TrackList& doc);

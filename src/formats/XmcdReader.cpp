@@ -49,8 +49,6 @@ std::string TrimStart(std::string_view text) {
 
 class XmcdReader {
   public:
-    explicit XmcdReader(Session& session) : session_(session), doc_(session.doc) {}
-
     void Read(std::string_view text) {
         ForEachLine(text, MaxLineLength, [this](std::string_view raw) {
             ++lineNumber_;
@@ -60,12 +58,14 @@ class XmcdReader {
             }
             return goOn;
         });
-        if (!ok_) {
-            ClearTrackList(session_);
+        if (result_.error) {
+            doc_ = TrackList{};
             return;
         }
         Finish();
     }
+
+    XmcdRead Result() { return std::move(result_); }
 
   private:
     bool ReadLine(std::string_view raw) {
@@ -79,8 +79,7 @@ class XmcdReader {
         }
         std::size_t eq = line.find('=');
         if (eq == std::string::npos) {
-            ShowError(session_, str::SyntaxError, {lineNumber_, line});
-            ok_ = false;
+            result_.error = ReadError{str::SyntaxError, lineNumber_, line, true};
             return false;
         }
         // The value keeps its trailing blanks: a long title cut into pieces may end a piece
@@ -103,8 +102,7 @@ class XmcdReader {
         } else if (long m = TrackKeyNumber(key, "EXTT"); m >= 0 && m + 1 <= trackCount_) {
             // not used
         } else {
-            ShowError(session_, str::UnknownKeyword, {lineNumber_, key});
-            ok_ = false;
+            result_.error = ReadError{str::UnknownKeyword, lineNumber_, key, true};
             return false;
         }
         return true;
@@ -153,28 +151,26 @@ class XmcdReader {
         }
     }
 
-    Session& session_;
-    TrackList& doc_;
+    XmcdRead result_{true, {}, {}};
+    TrackList& doc_ = result_.list;
     int lineNumber_ = 0;
     Offsets state_ = Offsets::Before;
     int offsetCount_ = 0;
     int trackCount_ = 0;
     std::string albumText_;
     std::array<std::string, MaxTracks> trackTexts_;
-    bool ok_ = true;
 };
 
 }  // namespace
 
-bool ReadXmcd(Session& session, std::string_view text) {
-    ClearTrackList(session);
+XmcdRead ParseXmcd(std::string_view text) {
     text = SkipUtf8Bom(text);
     if (text.substr(0, 6) != "# xmcd") {
-        return false;
+        return XmcdRead{};
     }
-    XmcdReader reader(session);
+    XmcdReader reader;
     reader.Read(text);
-    return true;
+    return reader.Result();
 }
 
 }  // namespace tracklore

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "formats/Xmcd.h"
-#include "settings/Settings.h"
+#include "resources/Version.h"
 
 namespace tracklore {
 

@@ -1,5 +1,6 @@
 #include "freedb/Fetch.h"
 
+#include "flows/Reading.h"
 #include "formats/Xmcd.h"
 #include "model/Cp1252.h"
 #include "model/SafeFile.h"

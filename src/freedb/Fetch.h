@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "flows/Session.h"
 #include "freedb/Download.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

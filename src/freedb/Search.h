@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "flows/Session.h"
 #include "freedb/Download.h"
 #include "freedb/Fetch.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "flows/Session.h"
 #include "model/TrackList.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "flows/Session.h"
 #include "model/TrackList.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

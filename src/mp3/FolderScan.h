@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 namespace tracklore {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "flows/Session.h"
 #include "mp3/ByteSource.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

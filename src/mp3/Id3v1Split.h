@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "flows/Session.h"
 #include "mp3/ByteSource.h"
 #include "mp3/Id3.h"
 #include "platform/Platform.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "flows/Session.h"
 #include "model/Cp1252.h"
 #include "mp3/ByteSource.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

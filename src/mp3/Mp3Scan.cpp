@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/Id3.h"

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "flows/Session.h"
 #include "mp3/ByteSource.h"
 #include "mp3/Id3v1Split.h"
-#include "platform/Session.h"
 
 namespace tracklore {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/Version.h"
+
 #include <string>
 
 #include "model/TrackList.h"
@@ -32,8 +34,5 @@ struct Settings {
 // The defaults of every key (URL from the string table).
 void ApplyDefaultSettings(Settings& settings);
 Settings DefaultSettings();
-
-// The product name and version written into every file the program produces.
-constexpr const char* VersionText = "Tracklore v1.6";
 
 }  // namespace tracklore

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
+#include "formats/Xmcd.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
@@ -261,6 +263,68 @@ TEST(CueReader, AFifoNamedAsTheMp3DoesNotHang) {
     ASSERT_EQ(mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);
     ASSERT_TRUE(ReadCueSheet(f.session, "FILE \"pipe.mp3\" MP3\n", dir.path().string()));
     EXPECT_EQ(f.doc.cd.totalSeconds, 0);
+}
+
+}  // namespace
+}  // namespace tracklore
+
+namespace tracklore {
+namespace {
+
+// The readers are functions from text to a value: no session, no messages, no files.
+TEST(Parsers, TextToValueOrTheLineTheyRefuse) {
+    struct Case {
+        const char* text;
+        int error;  // string number, 0 for none
+        int line;
+        int tracks;
+        std::int32_t lastStart;
+    };
+    const Case cue[] = {
+        {"FILE \"a.mp3\" MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\n"
+         "INDEX 01 03:20:00\n",
+         0, 0, 2, 15150},
+        {"TRACK 01 AUDIO\nBOGUS x\n", 1029, 2, 0, 0},
+        {"INDEX 01 00:00:00\n", 1032, 1, 0, 0},
+        {"FILE a\nFILE b\n", 1030, 2, 0, 0},
+        {"TRACK 01 AUDIO\nINDEX 01 01:02:75\n", 1033, 2, 0, 0},
+    };
+    for (const Case& c : cue) {
+        SCOPED_TRACE(c.text);
+        CueSheetRead read = ParseCueSheet(c.text, TimeFormat::Msf);
+        EXPECT_EQ(read.error ? Number(read.error->text) : 0, c.error);
+        EXPECT_EQ(read.error ? read.error->line : 0, c.line);
+        EXPECT_EQ(read.list.trackCount, c.tracks);
+        if (c.tracks > 0) {
+            EXPECT_EQ(read.list.tracks[c.tracks - 1].start, c.lastStart);
+        }
+    }
+    // The probe is asked for the MP3 named by the FILE line only when no length was given.
+    std::string asked;
+    auto probe = [&asked](const std::string& path) {
+        asked = path;
+        return 200;
+    };
+    EXPECT_EQ(ParseCueSheet("FILE \"x.mp3\" MP3\n", TimeFormat::Msf, probe).list.cd.totalSeconds,
+              200);
+    EXPECT_EQ(asked, "x.mp3");
+    asked.clear();
+    ParseCueSheet("REM LENGTH: 9 seconds\nFILE \"x.mp3\" MP3\n", TimeFormat::Msf, probe);
+    EXPECT_EQ(asked, "");
+
+    const XmcdRead notXmcd = ParseXmcd("TITLE x\n");
+    EXPECT_FALSE(notXmcd.recognised);
+    const XmcdRead bad = ParseXmcd("# xmcd\nTTITLE0=x\n");
+    EXPECT_TRUE(bad.recognised);
+    ASSERT_TRUE(bad.error);
+    EXPECT_EQ(Number(bad.error->text), 1029);
+    EXPECT_EQ(bad.error->lineText, "TTITLE0");
+    const XmcdRead good = ParseXmcd(
+        "# xmcd\n# Track frame offsets:\n# 182\n#\nDTITLE=A / B\n"
+        "TTITLE0=C / D\n");
+    EXPECT_EQ(good.list.trackCount, 1);
+    EXPECT_EQ(good.list.tracks[0].performer, "C");
+    EXPECT_EQ(good.list.cd.artist, "A");
 }
 
 }  // namespace

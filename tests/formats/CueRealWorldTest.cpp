@@ -2,6 +2,7 @@
 // colon, WAVE files, INDEX 00 pregaps, FLAGS and ISRC lines, CD-TEXT files.
 #include <gtest/gtest.h>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "support/TestSupport.h"
 

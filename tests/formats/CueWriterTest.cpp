@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
 #include "mp3/CueTag.h"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
 #include "formats/Xmcd.h"

@@ -16,6 +16,7 @@
 
 #include <random>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
 #include "formats/Xmcd.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "flows/Reading.h"
 #include "formats/Xmcd.h"
 #include "support/TestSupport.h"
 

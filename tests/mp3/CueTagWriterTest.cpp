@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"

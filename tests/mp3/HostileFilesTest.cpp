@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Mp3Scan.h"

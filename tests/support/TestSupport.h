@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "flows/Session.h"
 #include "model/TrackList.h"
 #include "platform/ScriptedPlatform.h"
-#include "platform/Session.h"
 #include "settings/Settings.h"
 
 namespace tracklore {

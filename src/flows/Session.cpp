@@ -1,4 +1,4 @@
-#include "platform/Session.h"
+#include "flows/Session.h"
 
 namespace tracklore {
 
