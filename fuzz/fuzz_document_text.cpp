@@ -5,7 +5,7 @@
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
 #include "formats/Xmcd.h"
-#include "model/Editing.h"
+#include "flows/EditingCommands.h"
 #include "model/WindowTexts.h"
 
 // The content recognition of opening a file: bytes as read from disk, text-mode conversion,

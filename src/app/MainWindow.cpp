@@ -37,7 +37,7 @@
 #include "app/TrackDialog.h"
 #include "export/Export.h"
 #include "formats/Document.h"
-#include "model/Editing.h"
+#include "flows/EditingCommands.h"
 #include "model/Genres.h"
 #include "model/WindowTexts.h"
 #include "mp3/CueTag.h"

@@ -3,7 +3,7 @@
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
 #include "flows/Session.h"
-#include "model/Editing.h"
+#include "flows/EditingCommands.h"
 
 class QLabel;
 class QLineEdit;

@@ -6,15 +6,14 @@
 #include <string>
 #include <string_view>
 
-#include "flows/Session.h"
+#include "resources/Strings.h"
 #include "model/TrackList.h"
 
 namespace tracklore {
 
-// The editing commands of the track list. Every command works on the track selected in the
-// main window's list (Platform::SelectedTrack) and keeps the list consistent: starts are
-// absolute and lengths derived, so inserting, deleting, moving or re-timing a track shifts
-// the starts after it, and the total follows the end of the last track.
+// The arithmetic and texts of track editing: limits, the clipboard form of a track, the
+// checks of the track properties dialog. The commands themselves are flows
+// (flows/EditingCommands.h).
 
 // The length a new track gets from the Insert command: three minutes.
 constexpr std::int32_t NewTrackLength = 3 * 60 * FramesPerSecond;
@@ -22,33 +21,6 @@ constexpr std::int32_t NewTrackLength = 3 * 60 * FramesPerSecond;
 constexpr std::int32_t MinTrackLength = 2 * FramesPerSecond;
 // Paste reads the clipboard only when its text block (text plus terminator) is smaller.
 constexpr std::size_t ClipboardBlockLimit = 2048;
-
-// The record InsertTrack takes. Texts longer than a track's fields are cut.
-struct NewTrack {
-    std::string title;
-    std::string performer;
-    std::int32_t length = UnknownLength;
-};
-
-// Inserts before the selected track, or appends when none is selected. Changes only the
-// list and its disc ID (no refresh, no modified mark). Returns the new index, or -1 when
-// nothing was inserted; `quiet` suppresses the warnings for a full list and for an unknown
-// length before other tracks, never the one for a last track of unknown length.
-int InsertTrack(Session& session, const NewTrack& track, bool quiet);
-
-// The commands. Each refreshes the window and sets the modified mark itself.
-// Insert new track: returns the new track's index (the caller then opens its properties
-// dialog), or -1 when nothing was inserted.
-int InsertNewTrack(Session& session);
-void CutTrack(Session& session);
-void CopyTrack(Session& session);
-void PasteTracks(Session& session);
-void DeleteTrack(Session& session);
-// Move up and down: false when a warning stopped the command (the focus then stays where
-// it is); true when the keyboard focus should go to the track list.
-bool MoveTrackUp(Session& session);
-bool MoveTrackDown(Session& session);
-void SwapTitles(Session& session);
 
 // One line of the clipboard form: performer TAB title TAB length CR LF, the length as
 // FormatTime or "(bis EOF)" when it is not known.
@@ -82,14 +54,6 @@ struct TrackPropertiesEdit {
 StringId CheckTrackProperties(const TrackList& doc, int index, const TrackProperties& shown,
                               const TrackPropertiesEdit& edit, TimeFormat format,
                               std::int32_t* length = nullptr);
-
-// OK: checks; on a failure calls `focusLength` (the dialog puts the focus on the length
-// field), warns and returns false with the document unchanged. Otherwise stores the length
-// (shifting later starts and the total), title and performer, marks the document modified,
-// refreshes the track texts and returns true.
-bool ConfirmTrackProperties(Session& session, int index, const TrackProperties& shown,
-                            const TrackPropertiesEdit& edit,
-                            const std::function<void()>& focusLength = {});
 
 // floor(frames / 75 + 0.5): a frame count as whole seconds, rounded half up.
 std::int32_t NearestSeconds(double frames);

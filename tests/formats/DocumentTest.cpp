@@ -9,7 +9,7 @@
 #include "formats/CueSheet.h"
 #include "formats/Document.h"
 #include "formats/Xmcd.h"
-#include "model/Editing.h"
+#include "flows/EditingCommands.h"
 #include "model/WindowTexts.h"
 #include "support/TestSupport.h"
 

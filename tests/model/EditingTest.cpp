@@ -1,4 +1,4 @@
-#include "model/Editing.h"
+#include "flows/EditingCommands.h"
 
 #include <gtest/gtest.h>
 
