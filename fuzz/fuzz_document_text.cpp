@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "formats/Xmcd.h"
 #include "flows/EditingCommands.h"
 #include "model/WindowTexts.h"

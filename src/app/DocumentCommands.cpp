@@ -1,6 +1,6 @@
 #include "app/DocumentCommands.h"
 
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "model/Text.h"
 
 namespace tracklore::app {

@@ -15,7 +15,7 @@
 #include "app/DocumentCommands.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"

@@ -36,7 +36,7 @@
 #include "app/SettingsDialog.h"
 #include "app/TrackDialog.h"
 #include "export/Export.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "flows/EditingCommands.h"
 #include "model/Genres.h"
 #include "model/WindowTexts.h"

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "model/Cp1252.h"
 #include "model/Text.h"
 #include "model/Time.h"

@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 #include "export/Export.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 
 namespace tracklore::cli {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "cli/CancelOnInterrupt.h"
 #include "cli/Cli.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "freedb/Fetch.h"
 #include "model/Cp1252.h"
 #include "model/Text.h"

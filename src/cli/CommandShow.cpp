@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "cli/Cli.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 
 namespace tracklore::cli {
 namespace {

@@ -1,5 +1,5 @@
 #include "cli/Cli.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "mp3/CueTag.h"
 
 namespace tracklore::cli {

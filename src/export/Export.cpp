@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "export/Templates.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"

@@ -1,18 +1,10 @@
 #include "formats/Document.h"
 
-#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "formats/Xmcd.h"
-#include "model/Cp1252.h"
-#include "model/SafeFile.h"
 #include "model/Text.h"
-#include "resources/Strings.h"
 
 namespace tracklore {
-
-namespace {
-constexpr int SaveFilterXmcd = 2;
-}  // namespace
 
 std::string DocumentTextFromBytes(const std::string& bytes) {
     std::string_view input = SkipUtf8Bom(bytes);
@@ -36,66 +28,21 @@ std::string DocumentTextFromBytes(const std::string& bytes) {
     return text;
 }
 
-int ReadDocumentText(Session& session, const std::string& text, const std::string& directory) {
-    if (ReadXmcd(session, text)) {
-        return DocumentKindXmcd;
+DocumentRead ParseDocumentText(std::string_view text, TimeFormat format,
+                               const AudioLengthProbe& probe) {
+    DocumentRead result;
+    XmcdRead xmcd = ParseXmcd(text);
+    if (xmcd.recognised) {
+        result.kind = DocumentKindXmcd;
+        result.list = std::move(xmcd.list);
+        result.error = std::move(xmcd.error);
+        return result;
     }
-    return ReadCueSheet(session, text, directory) ? DocumentKindCue : 0;
-}
-
-bool OpenDocument(Session& session, const std::string& path) {
-    if (FileSizeOf(path) >= MaxDocumentBytes) {
-        ShowError(session, str::TooLarge,
-                  {FileNameText(path), static_cast<long long>(MaxDocumentBytes)});
-        return false;
-    }
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        ShowError(session, str::CannotOpenFile, {FileNameText(path)});
-        return false;
-    }
-    // The file may have grown since its size was taken.
-    if (bytes.size() >= MaxDocumentBytes) {
-        ShowError(session, str::TooLarge,
-                  {FileNameText(path), static_cast<long long>(MaxDocumentBytes)});
-        return false;
-    }
-    TrackList& doc = session.doc;
-    std::string dir = DirPart(path);
-    const int kind = ReadDocumentText(session, DocumentTextFromBytes(bytes),
-                                      dir.empty() ? std::string("./") : dir);
-    const bool ok = kind != 0;
-    if (ok) {
-        if (doc.cd.audioFile.empty()) {
-            doc.cd.audioFile = StripExtension(FileNamePart(path));
-        }
-        doc.documentKind = kind;
-        doc.documentPath = path;
-        SetModified(session, false);
-    } else {
-        ShowError(session, str::Unreadable);
-    }
-    session.ui.RefreshMainWindow();
-    return ok;
-}
-
-bool ShowOpenDialog(Session& session) {
-    FileDialogRequest request;
-    request.titleId = Number(str::OpenCaption);
-    request.title = session.Text(str::OpenCaption);
-    request.filters = ParseFilterList(session.Text(str::OpenFilters));
-    request.filterIndex = 1;
-    request.startDir = session.settings.LastDir;
-    request.fileMustExist = true;
-    auto chosen = session.ui.ChooseOpenFile(request);
-    if (!chosen) {
-        return false;
-    }
-    session.settings.LastDir = DirPart(chosen->path);
-    if (!FileExists(chosen->path)) {
-        return false;
-    }
-    return OpenDocument(session, chosen->path);
+    CueSheetRead cue = ParseCueSheet(text, format, probe);
+    result.list = std::move(cue.list);
+    result.error = std::move(cue.error);
+    result.kind = result.error ? 0 : DocumentKindCue;
+    return result;
 }
 
 std::string ProposedDocumentName(const TrackList& doc) {
@@ -104,93 +51,6 @@ std::string ProposedDocumentName(const TrackList& doc) {
     }
     std::string joined = doc.cd.artist.str() + " - " + doc.cd.title.str();
     return joined == " - " ? std::string() : SanitizeFileName(joined);
-}
-
-std::optional<FileDialogResult> ChooseSaveTarget(Session& session, FileDialogRequest request,
-                                                 int& filterSetting,
-                                                 const char* (*extensionFor)(int filterIndex)) {
-    while (true) {
-        request.filterIndex = filterSetting;
-        request.startDir = session.settings.LastDir;
-        auto chosen = session.ui.ChooseSaveFile(request);
-        if (!chosen) {
-            return std::nullopt;
-        }
-        session.settings.LastDir = DirPart(chosen->path);
-        filterSetting = chosen->filterIndex;
-        if (!HasExtension(chosen->path)) {
-            chosen->path += extensionFor(chosen->filterIndex);
-        }
-        if (FileExists(chosen->path)) {
-            MsgResult answer = ShowStringMessage(
-                session, str::Overwrite, {FileNameText(chosen->path)}, IdOfNumber(request.titleId),
-                MsgButtons::YesNo, MsgIcon::Warning, 1);
-            if (answer != MsgResult::Yes) {
-                request.proposedName = chosen->path;
-                continue;
-            }
-        }
-        return chosen;
-    }
-}
-
-namespace {
-const char* DocumentExtension(int filterIndex) {
-    return filterIndex == SaveFilterXmcd ? ".xmcd" : ".cue";
-}
-}  // namespace
-
-bool SaveDocument(Session& session, bool saveAs) {
-    TrackList& doc = session.doc;
-    const StringId captionId = saveAs ? str::SaveAsCaption : str::SaveCaption;
-    std::string name;
-    int kind = doc.documentKind;
-    std::string newAudioFile;
-
-    if (saveAs || doc.documentPath.empty()) {
-        FileDialogRequest request;
-        request.titleId = Number(captionId);
-        request.title = session.Text(captionId);
-        request.filters = ParseFilterList(session.Text(str::SaveFilters));
-        request.proposedName =
-            doc.documentPath.empty() ? ProposedDocumentName(doc) : doc.documentPath;
-        auto chosen =
-            ChooseSaveTarget(session, request, session.settings.LastSaveFilter, DocumentExtension);
-        if (!chosen) {
-            return false;
-        }
-        name = chosen->path;
-        kind = chosen->filterIndex == SaveFilterXmcd ? DocumentKindXmcd : DocumentKindCue;
-        newAudioFile = FileNamePart(StripExtension(name));
-    } else {
-        name = doc.documentPath;
-    }
-
-    if (kind == DocumentKindCue && !CheckCueSheetTimes(session)) {
-        return false;
-    }
-    // The text is built on a copy: the document takes the writer's audio file name only
-    // once the file is safely written.
-    TrackList written = doc;
-    if (!newAudioFile.empty()) {
-        written.cd.audioFile = newAudioFile;
-    }
-    const std::string text = kind == DocumentKindXmcd
-                                 ? WriteXmcd(written)
-                                 : WriteCueSheet(written, session.timeFormat());
-    if (!newAudioFile.empty()) {
-        doc.cd.audioFile = newAudioFile;  // Save As names the audio file after the saved file
-    }
-    if (!WriteFileSafely(name, text)) {
-        ShowError(session, str::CannotOpenFile, {FileNameText(name)});
-        return false;
-    }
-    doc.cd.audioFile = written.cd.audioFile;
-    doc.documentPath = name;
-    doc.documentKind = kind;
-    SetModified(session, false);
-    session.ui.UpdateTitle();
-    return true;
 }
 
 }  // namespace tracklore

@@ -1,43 +1,35 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
-#include "flows/Session.h"
+#include "formats/CueSheet.h"
+#include "formats/ReadError.h"
+#include "model/TrackList.h"
 
 namespace tracklore {
 
 // Files of this size or larger are not opened.
 constexpr std::uint64_t MaxDocumentBytes = 60000;
 
-// Reads the file at `path` into the document, recognising the format by its content (XMCD
-// first, then CUE). True when a reader accepted it; on failure the user has been told.
-bool OpenDocument(Session& session, const std::string& path);
-
-// Recognises and reads a document text (XMCD first, then CUE; `directory` is the folder of
-// its file). Returns the kind read, or 0 when neither reader accepted it (the CUE reader's
-// message has then been shown). Shows no message of its own and sets no document state.
-int ReadDocumentText(Session& session, const std::string& text, const std::string& directory);
-
-// The Open command's file dialog, then OpenDocument. True when a document was opened.
-bool ShowOpenDialog(Session& session);
-
-// Save (saveAs false) or Save As (true). True when the file was written.
-bool SaveDocument(Session& session, bool saveAs);
-
 // The text of a file as the readers see it: CR LF turned into LF, every line ended by LF,
 // a UTF-8 byte-order mark at the start removed.
 std::string DocumentTextFromBytes(const std::string& bytes);
 
+// A document text recognised by its content: XMCD when it begins with "# xmcd", else a cue
+// sheet. `kind` is 0 when the cue sheet reader refused it; an XMCD record with a refused line
+// keeps its kind, with the error and an empty list.
+struct DocumentRead {
+    int kind = 0;
+    TrackList list;
+    std::optional<ReadError> error;
+};
+DocumentRead ParseDocumentText(std::string_view text, TimeFormat format,
+                               const AudioLengthProbe& probe = {});
+
 // The name the Save and Export dialogs propose for an untitled document.
 std::string ProposedDocumentName(const TrackList& doc);
-
-// The save-file dialog loop shared by Save As and Export: shows the dialog, remembers its
-// folder in LastDir and its filter in `filterSetting`, appends the filter's extension to a
-// name without one, and asks before an existing file is replaced (No shows the dialog again).
-// std::nullopt when the user cancels.
-std::optional<FileDialogResult> ChooseSaveTarget(Session& session, FileDialogRequest request,
-                                                 int& filterSetting,
-                                                 const char* (*extensionFor)(int filterIndex));
 
 }  // namespace tracklore

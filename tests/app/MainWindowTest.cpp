@@ -22,7 +22,7 @@
 #include "GuiSupport.h"
 #include "app/Commands.h"
 #include "app/QtText.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "resources/Strings.h"

@@ -4,7 +4,7 @@
 
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "mp3/CueTag.h"
 #include "support/TestSupport.h"
 

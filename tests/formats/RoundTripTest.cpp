@@ -18,7 +18,7 @@
 
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "formats/Xmcd.h"
 #include "model/Text.h"
 #include "support/TestSupport.h"

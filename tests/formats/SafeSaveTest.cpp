@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "export/Export.h"
-#include "formats/Document.h"
+#include "flows/DocumentFlow.h"
 #include "model/SafeFile.h"
 #include "support/TestSupport.h"
 
