@@ -36,6 +36,7 @@
 #include "app/SettingsDialog.h"
 #include "app/TrackDialog.h"
 #include "export/Export.h"
+#include "flows/ExportFlow.h"
 #include "flows/DocumentFlow.h"
 #include "flows/EditingCommands.h"
 #include "model/Genres.h"

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "export/Export.h"
+#include "flows/ExportFlow.h"
 #include "flows/DocumentFlow.h"
 
 namespace tracklore::cli {

@@ -3,7 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "flows/Session.h"
+#include "model/TrackList.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
 
@@ -37,9 +38,5 @@ std::string MakeCsvTable(const TrackList& doc, TimeFormat format, const StringTa
 // The text of the format chosen by a filter index (anything unknown gives XML).
 std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIndex,
                            const StringTable& strings);
-
-// The export command: file dialog, overwrite question, then the file written safely.
-// True when a file was written.
-bool ExportDocument(Session& session);
 
 }  // namespace tracklore

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "export/Export.h"
+#include "flows/ExportFlow.h"
 #include "support/RunCommand.h"
 #include "support/TestSupport.h"
 

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "export/Export.h"
+#include "flows/ExportFlow.h"
 #include "flows/DocumentFlow.h"
 #include "model/SafeFile.h"
 #include "support/TestSupport.h"
