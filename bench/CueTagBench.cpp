@@ -29,6 +29,7 @@
 #include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/CueTag.h"
+#include "flows/CueTagFlow.h"
 #include "platform/ScriptedPlatform.h"
 #include "settings/Settings.h"
 

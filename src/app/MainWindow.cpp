@@ -42,6 +42,7 @@
 #include "model/Genres.h"
 #include "model/WindowTexts.h"
 #include "mp3/CueTag.h"
+#include "flows/CueTagFlow.h"
 
 namespace tracklore::app {
 

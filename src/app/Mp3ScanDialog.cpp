@@ -15,6 +15,7 @@
 #include "app/QtText.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
+#include "flows/CueTagFlow.h"
 #include "resources/Strings.h"
 
 namespace tracklore::app {

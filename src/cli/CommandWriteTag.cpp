@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "flows/DocumentFlow.h"
 #include "mp3/CueTag.h"
+#include "flows/CueTagFlow.h"
 
 namespace tracklore::cli {
 namespace {

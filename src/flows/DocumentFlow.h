@@ -8,7 +8,6 @@
 
 namespace tracklore {
 
-
 // Reads the file at `path` into the document, recognising the format by its content (XMCD
 // first, then CUE). True when a reader accepted it; on failure the user has been told.
 bool OpenDocument(Session& session, const std::string& path);
@@ -23,8 +22,6 @@ bool ShowOpenDialog(Session& session);
 
 // Save (saveAs false) or Save As (true). True when the file was written.
 bool SaveDocument(Session& session, bool saveAs);
-
-
 
 // The save-file dialog loop shared by Save As and Export: shows the dialog, remembers its
 // folder in LastDir and its filter in `filterSetting`, appends the filter's extension to a

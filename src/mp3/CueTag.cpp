@@ -1,5 +1,7 @@
 #include "mp3/CueTag.h"
 
+#include "resources/Version.h"
+
 #include <algorithm>
 #include <cstring>
 

@@ -3,11 +3,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "flows/Session.h"
 #include "model/TrackList.h"
 
 namespace tracklore {
@@ -85,16 +85,31 @@ struct TagPlan {
 };
 TagPlan PlanTag(std::uint64_t framesEnd, std::uint64_t oldTagLength);
 
-// Writes the frames of the table into the MP3 file at `path` and tells the user about every
-// outcome. True when the tag is in the file. The table is cleared at the end.
-bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path);
+// How writing a tag into a file ended.
+enum class TagWriteStatus {
+    Written,
+    CannotOpen,        // the file cannot be opened (or may not be written)
+    NotMp3,            // no MPEG audio at its start
+    Declined,          // an old tag of another version was not to be replaced
+    TooLarge,          // the new tag would be too large
+    CannotCreateTemp,  // no temporary file beside it (`folder` names the folder)
+    CannotReplace,     // the temporary file could not be renamed over it
+    SystemError,       // a read or write failed (`error` holds errno)
+};
+struct TagWriteOutcome {
+    TagWriteOutcome(TagWriteStatus status = TagWriteStatus::Written, int error = 0,  // NOLINT
+                    std::string folder = {})
+        : status(status), error(error), folder(std::move(folder)) {}
+    TagWriteStatus status;
+    int error;
+    std::string folder;
+};
 
-// The file dialog that chooses an MP3 file, titled by the string `titleId` (the cue tag
-// command: 1160): MPEG audio filters, starting in LastMP3Dir, which then holds the chosen
-// file's folder. The chosen path, or an empty text when cancelled.
-std::string ChooseMp3File(Session& session, StringId titleId);
-
-// The command "write the cue sheet into an MP3 file". True when the tag was written.
-bool WriteCueToMp3(Session& session);
+// Writes the frames of the table into the MP3 file at `path`: over the old tag when the new
+// one fits its length, else through a temporary file renamed over the file. An old tag of
+// another version than 2.3.0 is replaced only when `replaceOtherVersion` agrees. The frames
+// of an old 2.3.0 tag that the table lacks are carried over into the table.
+TagWriteOutcome WriteTagFile(FrameTable& table, const std::string& path,
+                             const std::function<bool()>& replaceOtherVersion);
 
 }  // namespace tracklore

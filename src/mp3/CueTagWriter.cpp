@@ -14,23 +14,11 @@
 #include "model/Text.h"
 #include "mp3/ByteSource.h"
 #include "mp3/CueTag.h"
-#include "mp3/Mp3Scan.h"
 #include "mp3/Mpeg.h"
-#include "resources/Strings.h"
 
 namespace tracklore {
 
 namespace {
-
-void ShowSystemError(Session& session, int error) {
-    Message message;
-    message.captionId = Number(str::ErrorCaption);
-    message.caption = session.Text(str::ErrorCaption);
-    message.text = SystemErrorText(error != 0 ? error : EIO);
-    message.buttons = MsgButtons::Ok;
-    message.icon = MsgIcon::Error;
-    session.ui.ShowMessage(message);
-}
 
 // A file descriptor closed on every path.
 class FileHandle {
@@ -135,18 +123,16 @@ void RemoveAbandonedTemporaries(const std::string& target) {
     }
 }
 
-bool WriteInPlace(Session& session, const std::string& path, const std::string& tag) {
+TagWriteOutcome WriteInPlace(const std::string& path, const std::string& tag) {
     FileHandle file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
     if (file.get() < 0) {
-        ShowError(session, str::CannotOpenFile, {path});
-        return false;
+        return {TagWriteStatus::CannotOpen};
     }
     if (!WriteAllAt(file.get(), tag.data(), tag.size(), 0) || ::fsync(file.get()) != 0 ||
         !file.Close()) {
-        ShowSystemError(session, errno);
-        return false;
+        return {TagWriteStatus::SystemError, errno};
     }
-    return true;
+    return {TagWriteStatus::Written};
 }
 
 // Appends everything of `source` from `offset` on to `out`, whose first `written` bytes are
@@ -211,21 +197,19 @@ bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint
     }
 }
 
-bool Rewrite(Session& session, const std::string& path, FileSource& source,
-             std::uint64_t audioStart, const std::string& tag) {
+TagWriteOutcome Rewrite(const std::string& path, FileSource& source, std::uint64_t audioStart,
+                        const std::string& tag) {
     // A symbolic link stays a link to the new file.
     const std::string target = ResolveLinks(path);
     // A write-protected file is not replaced behind its protection, just as it is not
     // written in place.
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-        ShowError(session, str::CannotOpenFile, {path});
-        return false;
+        return {TagWriteStatus::CannotOpen};
     }
     RemoveAbandonedTemporaries(target);
     SafeFile out;
     if (!out.Create(target)) {
-        ShowError(session, str::CannotCreateTemp, {DirPart(target)});
-        return false;
+        return {TagWriteStatus::CannotCreateTemp, out.Error(), DirPart(target)};
     }
     // Marks the temporary file as ours and as in use for as long as this writer lives.
     FileHandle lock(::open(out.TemporaryPath().c_str(), O_RDONLY | O_CLOEXEC));
@@ -235,44 +219,40 @@ bool Rewrite(Session& session, const std::string& path, FileSource& source,
     }
 
     if (!out.Write(tag)) {
-        ShowSystemError(session, out.Error());
-        return false;
+        return {TagWriteStatus::SystemError, out.Error()};
     }
     int error = 0;
     if (!CopyTail(source, audioStart, out, tag.size(), error)) {
-        ShowSystemError(session, error);
-        return false;
+        return {TagWriteStatus::SystemError, error};
     }
     if (!out.Commit()) {
         if (out.RenameFailed()) {
-            ShowError(session, str::CannotReplace);
-        } else {
-            ShowSystemError(session, out.Error());
+            return {TagWriteStatus::CannotReplace, out.Error()};
         }
-        return false;
+        return {TagWriteStatus::SystemError, out.Error()};
     }
     // The file now stands under the MP3's name; it is no leftover any more.
     if (lock.get() >= 0) {
         ::fremovexattr(lock.get(), PartialMarker);
     }
-    return true;
+    return {TagWriteStatus::Written};
 }
 
-bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
+}  // namespace
+
+TagWriteOutcome WriteTagFile(FrameTable& table, const std::string& path,
+                             const std::function<bool()>& replaceOtherVersion) {
     std::unique_ptr<FileSource> source = FileSource::Open(path);
     if (!source) {
-        ShowError(session, str::CannotOpenFile, {path});
-        return false;
+        return {TagWriteStatus::CannotOpen};
     }
     const std::uint64_t fileSize = source->Size();
     const MpegStreamInfo info = ProbeMpegStream(*source, static_cast<std::int64_t>(fileSize));
     if (source->Failed()) {
-        ShowSystemError(session, source->LastError());
-        return false;
+        return {TagWriteStatus::SystemError, source->LastError()};
     }
     if (!info.isMpeg) {
-        ShowError(session, str::NotMp3, {path});
-        return false;
+        return {TagWriteStatus::NotMp3};
     }
 
     // The old tag, read whole; a tag that claims more bytes than the file has counts as none.
@@ -283,8 +263,7 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
         source->SeekTo(0);
         std::size_t got = source->Read(oldTag.data(), oldTag.size());
         if (source->Failed()) {
-            ShowSystemError(session, source->LastError());
-            return false;
+            return {TagWriteStatus::SystemError, source->LastError()};
         }
         if (got < oldTag.size()) {
             oldTag.clear();
@@ -292,11 +271,8 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
     }
     if (!oldTag.empty()) {
         if (oldTag[3] != 3 || oldTag[4] != 0) {
-            MsgResult answer =
-                ShowStringMessage(session, str::OtherTagVersion, {}, str::WriteTagCaption,
-                                  MsgButtons::OkCancel, MsgIcon::Question, /*defaultButton=*/1);
-            if (answer != MsgResult::Ok) {
-                return false;
+            if (!replaceOtherVersion || !replaceOtherVersion()) {
+                return {TagWriteStatus::Declined};
             }
         } else {
             CarryOverFrames(table, oldTag);
@@ -305,60 +281,14 @@ bool WriteTag(Session& session, FrameTable& table, const std::string& path) {
 
     const TagPlan plan = PlanTag(table.FramesEnd(), oldTag.size());
     if (!plan.fits) {
-        ShowError(session, str::TagTooLarge, {path});
-        return false;
+        return {TagWriteStatus::TooLarge};
     }
     const std::string tag = AssembleTag(table, plan.length);
     if (plan.inPlace) {
         source.reset();
-        return WriteInPlace(session, path, tag);
+        return WriteInPlace(path, tag);
     }
-    return Rewrite(session, path, *source, oldTag.size(), tag);
-}
-
-}  // namespace
-
-bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path) {
-    bool ok = WriteTag(session, table, path);
-    if (ok) {
-        ShowStringMessage(session, str::TagWritten, {path}, str::DoneCaption, MsgButtons::Ok,
-                          MsgIcon::Information);
-    }
-    table.Clear();
-    return ok;
-}
-
-std::string ChooseMp3File(Session& session, StringId titleId) {
-    FileDialogRequest request;
-    request.titleId = Number(titleId);
-    request.title = session.Text(titleId);
-    request.filters = ParseFilterList(session.Text(str::Mp3Filters));
-    request.filterIndex = 1;
-    request.startDir = session.settings.LastMP3Dir;
-    request.fileMustExist = true;
-    std::optional<FileDialogResult> chosen = session.ui.ChooseOpenFile(request);
-    if (!chosen || chosen->path.empty()) {
-        return std::string();
-    }
-    session.settings.LastMP3Dir = DirPart(chosen->path);
-    return chosen->path;
-}
-
-bool WriteCueToMp3(Session& session) {
-    if (!CheckCueSheetTimes(session)) {
-        return false;
-    }
-    const std::string path = ChooseMp3File(session, str::WriteTagCaption);
-    if (path.empty()) {
-        return false;
-    }
-    // The name without folder and extension; the extension is cut from the file name only,
-    // so that a period in a folder name does not cut the path there.
-    session.doc.cd.audioFile = StripExtension(FileNamePart(path));
-    const std::string cueText = WriteCueSheet(session.doc, session.timeFormat());
-    FrameTable table;
-    AddCueFrames(table, session.doc, cueText);
-    return WriteTagIntoFile(session, table, path);
+    return Rewrite(path, *source, oldTag.size(), tag);
 }
 
 }  // namespace tracklore

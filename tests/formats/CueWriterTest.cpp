@@ -6,6 +6,7 @@
 #include "formats/CueSheet.h"
 #include "flows/DocumentFlow.h"
 #include "mp3/CueTag.h"
+#include "flows/CueTagFlow.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {

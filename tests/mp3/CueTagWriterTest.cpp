@@ -16,6 +16,7 @@
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
+#include "flows/CueTagFlow.h"
 #include "mp3/Mp3Scan.h"
 #include "support/Id3Tags.h"
 #include "support/TestSupport.h"

@@ -1,0 +1,102 @@
+#include "flows/CueTagFlow.h"
+
+#include <cerrno>
+
+#include "flows/Reading.h"
+#include "formats/CueSheet.h"
+#include "model/Text.h"
+#include "mp3/Mp3Scan.h"
+
+namespace tracklore {
+
+namespace {
+
+void ShowSystemError(Session& session, int error) {
+    Message message;
+    message.captionId = Number(str::ErrorCaption);
+    message.caption = session.Text(str::ErrorCaption);
+    message.text = SystemErrorText(error != 0 ? error : EIO);
+    message.buttons = MsgButtons::Ok;
+    message.icon = MsgIcon::Error;
+    session.ui.ShowMessage(message);
+}
+
+bool ReportOutcome(Session& session, const TagWriteOutcome& outcome, const std::string& path) {
+    switch (outcome.status) {
+        case TagWriteStatus::Written:
+            return true;
+        case TagWriteStatus::CannotOpen:
+            ShowError(session, str::CannotOpenFile, {path});
+            break;
+        case TagWriteStatus::NotMp3:
+            ShowError(session, str::NotMp3, {path});
+            break;
+        case TagWriteStatus::Declined:
+            break;
+        case TagWriteStatus::TooLarge:
+            ShowError(session, str::TagTooLarge, {path});
+            break;
+        case TagWriteStatus::CannotCreateTemp:
+            ShowError(session, str::CannotCreateTemp, {outcome.folder});
+            break;
+        case TagWriteStatus::CannotReplace:
+            ShowError(session, str::CannotReplace);
+            break;
+        case TagWriteStatus::SystemError:
+            ShowSystemError(session, outcome.error);
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& path) {
+    auto replaceOtherVersion = [&session] {
+        return ShowStringMessage(session, str::OtherTagVersion, {}, str::WriteTagCaption,
+                                 MsgButtons::OkCancel, MsgIcon::Question,
+                                 /*defaultButton=*/1) == MsgResult::Ok;
+    };
+    const bool ok = ReportOutcome(session, WriteTagFile(table, path, replaceOtherVersion), path);
+    if (ok) {
+        ShowStringMessage(session, str::TagWritten, {path}, str::DoneCaption, MsgButtons::Ok,
+                          MsgIcon::Information);
+    }
+    table.Clear();
+    return ok;
+}
+
+std::string ChooseMp3File(Session& session, StringId titleId) {
+    FileDialogRequest request;
+    request.titleId = Number(titleId);
+    request.title = session.Text(titleId);
+    request.filters = ParseFilterList(session.Text(str::Mp3Filters));
+    request.filterIndex = 1;
+    request.startDir = session.settings.LastMP3Dir;
+    request.fileMustExist = true;
+    std::optional<FileDialogResult> chosen = session.ui.ChooseOpenFile(request);
+    if (!chosen || chosen->path.empty()) {
+        return std::string();
+    }
+    session.settings.LastMP3Dir = DirPart(chosen->path);
+    return chosen->path;
+}
+
+bool WriteCueToMp3(Session& session) {
+    if (!CheckCueSheetTimes(session)) {
+        return false;
+    }
+    const std::string path = ChooseMp3File(session, str::WriteTagCaption);
+    if (path.empty()) {
+        return false;
+    }
+    // The name without folder and extension; the extension is cut from the file name only,
+    // so that a period in a folder name does not cut the path there.
+    session.doc.cd.audioFile = StripExtension(FileNamePart(path));
+    const std::string cueText = WriteCueSheet(session.doc, session.timeFormat());
+    FrameTable table;
+    AddCueFrames(table, session.doc, cueText);
+    return WriteTagIntoFile(session, table, path);
+}
+
+}  // namespace tracklore
