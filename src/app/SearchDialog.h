@@ -6,6 +6,7 @@
 #include "app/UiMetrics.h"
 #include "flows/Session.h"
 #include "freedb/Fetch.h"
+#include "flows/FreeDbFlow.h"
 #include "freedb/Search.h"
 
 class QCheckBox;

@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "flows/DocumentFlow.h"
 #include "freedb/Fetch.h"
+#include "flows/FreeDbFlow.h"
 #include "model/Cp1252.h"
 #include "model/Text.h"
 

@@ -3,6 +3,7 @@
 #include "cli/CancelOnInterrupt.h"
 #include "cli/Cli.h"
 #include "freedb/Search.h"
+#include "flows/FreeDbFlow.h"
 #include "model/Cp1252.h"
 #include "model/Text.h"
 

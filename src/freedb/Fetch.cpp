@@ -1,6 +1,5 @@
 #include "freedb/Fetch.h"
 
-#include "flows/Reading.h"
 #include "formats/Xmcd.h"
 #include "model/Cp1252.h"
 #include "model/SafeFile.h"
@@ -125,50 +124,47 @@ bool IsXmcdText(std::string_view text) {
     return SkipUtf8Bom(text).substr(0, 6) == "# xmcd";
 }
 
-bool RunTransferWorker(Session& session, const FetchRequest& request, TransferFlags& flags,
-                       const TransferStatus& status, const TransferOptions& options) {
-    auto report = [&](StringId stringId) {
-        if (status) {
-            status(stringId);
-        }
-    };
-    const std::string address = FetchAddress(session.settings.URL, request);
+FetchOutcome FetchRecord(std::string_view urlTemplate, const FetchRequest& request,
+                         const JobContext& job, const TransferOptions& options) {
+    FetchOutcome outcome;
+    const std::string address = FetchAddress(urlTemplate, request);
     TemporaryFile temp("xmcd", options.tempFolder);
+    outcome.tempPath = temp.path();
     if (!temp.ok()) {
-        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
-        return false;
+        outcome.status = FetchStatus::TempFailed;
+        return outcome;
     }
-    report(str::FetchLoading);
-    if (!DownloadToFile(address, temp.path(), &flags.cancelled, options.limits)) {
-        if (!flags.cancelled) {
-            ShowError(session, str::FetchFailed);
-        }
-        return false;
+    job.Report({-1, str::FetchLoading});
+    if (!DownloadToFile(address, temp.path(), &job.CancelFlag(), options.limits)) {
+        outcome.status = job.Cancelled() ? FetchStatus::Cancelled : FetchStatus::DownloadFailed;
+        return outcome;
     }
-    if (flags.cancelled) {
-        return false;
+    if (job.Cancelled()) {
+        outcome.status = FetchStatus::Cancelled;
+        return outcome;
     }
-    report(str::FetchParsing);
+    job.Report({-1, str::FetchParsing});
     std::string answer;
     if (!ReadWholeFile(temp.path(), answer)) {
-        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
-        return false;
+        outcome.status = FetchStatus::TempFailed;
+        return outcome;
     }
     std::optional<std::string> record = RecordText(answer);
     if (!record) {
-        ShowError(session, str::FetchFailed);
-        return false;
+        outcome.status = FetchStatus::DownloadFailed;
+        return outcome;
     }
-    // The reader empties the document before it looks at the text; an answer that is no
-    // record at all (an error page served with a success status) must not cost the user
-    // the document.
-    if (!IsXmcdText(*record) || !ReadXmcd(session, *record)) {
-        return false;
+    // An answer that is no record at all (an error page served with a success status) must
+    // not cost the user the document.
+    XmcdRead read = ParseXmcd(*record);
+    if (!IsXmcdText(*record) || !read.recognised) {
+        outcome.status = FetchStatus::NotRecord;
+        return outcome;
     }
-    SetModified(session, true);
-    session.ui.RefreshMainWindow();
-    flags.loaded = true;
-    return true;
+    outcome.status = FetchStatus::Loaded;
+    outcome.list = std::move(read.list);
+    outcome.error = std::move(read.error);
+    return outcome;
 }
 
 }  // namespace tracklore

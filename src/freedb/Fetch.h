@@ -7,12 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "flows/Session.h"
+#include "formats/ReadError.h"
 #include "freedb/Download.h"
+#include "model/Job.h"
+#include "model/TrackList.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
-
-namespace str {}  // namespace str
 
 // The categories the fetch dialog offers, in the order of the list (empty pieces skipped).
 std::vector<std::string> FetchCategories(const StringTable& strings);
@@ -63,16 +64,26 @@ struct TransferOptions {
     std::string tempFolder;  // empty: the system's temporary folder
 };
 
-// The transfer of one record, synchronous (the editor runs it on a worker thread while its
-// transfer dialog is up): downloads the record at the address made from the URL setting
-// into a temporary file, reads it and hands it to the XMCD reader, which replaces the
-// document; then marks the document modified, refreshes the main window and sets the
-// loaded flag. A failed download shows message 1081 unless the transfer was cancelled; a
-// cancelled transfer reads nothing; an answer that is not an XMCD record leaves the
-// document as it was, without a message. A record in which the reader finds an error counts
-// as loaded (the reader has shown its message and the document is empty). The temporary
-// file is gone when the function returns. Returns the loaded flag.
-bool RunTransferWorker(Session& session, const FetchRequest& request, TransferFlags& flags,
-                       const TransferStatus& status = {}, const TransferOptions& options = {});
+// How the transfer of a record ended.
+enum class FetchStatus {
+    Loaded,          // a record was read (or the reader refused a line of it: `error`)
+    NotRecord,       // the answer is no XMCD record
+    DownloadFailed,  // no answer, or a CDDB reply that is not a record
+    Cancelled,
+    TempFailed,  // the temporary file could not be made or read (`tempPath`)
+};
+struct FetchOutcome {
+    FetchStatus status = FetchStatus::Cancelled;
+    TrackList list;
+    std::optional<ReadError> error;
+    std::string tempPath;
+};
+
+// The transfer of one record, a job: downloads the record at the address made from the URL
+// template into a temporary file, reads it and hands it to the XMCD reader. The status texts
+// of its steps (FetchLoading, FetchParsing) are reported as progress. The temporary file is
+// gone when the function returns.
+FetchOutcome FetchRecord(std::string_view urlTemplate, const FetchRequest& request,
+                         const JobContext& job, const TransferOptions& options = {});
 
 }  // namespace tracklore

@@ -106,29 +106,29 @@ std::string SearchAddress(std::string_view format, std::string_view words) {
     return FormatText(format, {UrlEncode(words)});
 }
 
-SearchResults RunSearch(Session& session, std::string_view words, const SearchOptions& options) {
-    SearchResults results;
-    const std::string format = options.addressFormat.empty() ? SearchAddressFormat(session.strings)
-                                                             : options.addressFormat;
+SearchOutcome SearchDatabase(std::string_view words, const SearchOptions& options,
+                             const StringTable& strings, const JobContext& job) {
+    SearchOutcome outcome;
+    SearchResults& results = outcome.results;
+    const std::string format =
+        options.addressFormat.empty() ? SearchAddressFormat(strings) : options.addressFormat;
     const std::string address = SearchAddress(format, words);
-    const SearchMarkers markers = LoadSearchMarkers(session.strings);
-    auto cancelled = [&] { return options.cancel != nullptr && options.cancel->load(); };
+    const SearchMarkers markers = LoadSearchMarkers(strings);
 
     TemporaryFile temp("html", options.tempFolder);
+    outcome.tempPath = temp.path();
     if (!temp.ok()) {
-        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
-        return results;
+        outcome.status = SearchStatus::TempFailed;
+        return outcome;
     }
-    if (!DownloadToFile(address, temp.path(), options.cancel, options.limits)) {
-        if (!cancelled()) {
-            ShowError(session, str::SearchFailed);
-        }
-        return results;
+    if (!DownloadToFile(address, temp.path(), &job.CancelFlag(), options.limits)) {
+        outcome.status = job.Cancelled() ? SearchStatus::Cancelled : SearchStatus::DownloadFailed;
+        return outcome;
     }
     std::string page;
     if (!ReadWholeFile(temp.path(), page)) {
-        ShowError(session, str::CannotOpenFile, {FileNameText(temp.path())});
-        return results;
+        outcome.status = SearchStatus::TempFailed;
+        return outcome;
     }
     ForEachLine(page, std::string_view::npos, [&](std::string_view line) {
         std::optional<SearchEntry> entry = ParseResultLine(line, markers);
@@ -139,7 +139,8 @@ SearchResults RunSearch(Session& session, std::string_view words, const SearchOp
         return results.entries.size() < MaxSearchResults;
     });
     results.messageLine = results.entries.empty() ? str::SearchNothingFound : StringId::None;
-    return results;
+    outcome.status = SearchStatus::Done;
+    return outcome;
 }
 
 std::string SearchStatusText(const SearchResults& results, std::size_t index,

@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "flows/Session.h"
 #include "freedb/Download.h"
 #include "freedb/Fetch.h"
+#include "model/Job.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
-
-namespace str {}  // namespace str
 
 // Most results one search keeps; later matching links are dropped.
 constexpr std::size_t MaxSearchResults = 5000;
@@ -65,16 +64,29 @@ struct SearchOptions {
     std::string addressFormat;  // empty: SearchAddressFormat()
     DownloadLimits limits;
     std::string tempFolder;  // empty: the system's temporary folder
+    // The cancel flag of a search run to its end by RunSearch (the editor's runner has its own).
     const std::atomic<bool>* cancel = nullptr;
 };
 
-// Downloads the result page for the words (as typed, untrimmed) into a temporary file and
-// collects every line's first result link whose title WordsMatch accepts, at most
-// MaxSearchResults, in page order. A failed download shows message 1104 (unless cancelled),
-// a page that cannot be read message 1048; both leave the list at SearchIdle. The temporary
-// file is gone when the function returns.
-SearchResults RunSearch(Session& session, std::string_view words,
-                        const SearchOptions& options = {});
+// How a search ended.
+enum class SearchStatus {
+    Done,            // the page was read: `results` lists its matches
+    DownloadFailed,  // no page
+    Cancelled,
+    TempFailed,  // the temporary file could not be made or read (`tempPath`)
+};
+struct SearchOutcome {
+    SearchStatus status = SearchStatus::Cancelled;
+    SearchResults results;
+    std::string tempPath;
+};
+
+// The search, a job: downloads the result page for the words (as typed, untrimmed) into a
+// temporary file and collects every line's first result link whose title WordsMatch accepts,
+// at most MaxSearchResults, in page order. Anything but Done leaves the list at SearchIdle.
+// The temporary file is gone when the function returns.
+SearchOutcome SearchDatabase(std::string_view words, const SearchOptions& options,
+                             const StringTable& strings, const JobContext& job);
 
 // The status line for the selected entry (0-based index): position, count, category, ID.
 std::string SearchStatusText(const SearchResults& results, std::size_t index,

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "freedb/Fetch.h"
+#include "flows/FreeDbFlow.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 

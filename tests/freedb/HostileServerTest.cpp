@@ -9,6 +9,7 @@
 
 #include "freedb/Download.h"
 #include "freedb/Fetch.h"
+#include "flows/FreeDbFlow.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "freedb/Search.h"
+#include "flows/FreeDbFlow.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
