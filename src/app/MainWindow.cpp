@@ -36,13 +36,13 @@
 #include "app/SettingsDialog.h"
 #include "app/TrackDialog.h"
 #include "export/Export.h"
-#include "flows/ExportFlow.h"
+#include "flows/CueTagFlow.h"
 #include "flows/DocumentFlow.h"
 #include "flows/EditingCommands.h"
+#include "flows/ExportFlow.h"
 #include "model/Genres.h"
 #include "model/WindowTexts.h"
 #include "mp3/CueTag.h"
-#include "flows/CueTagFlow.h"
 
 namespace tracklore::app {
 

@@ -13,9 +13,9 @@
 
 #include "app/DialogParts.h"
 #include "app/QtText.h"
+#include "flows/CueTagFlow.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
-#include "flows/CueTagFlow.h"
 #include "resources/Strings.h"
 
 namespace tracklore::app {

@@ -1,5 +1,8 @@
 #include "app/QtPlatform.h"
 
+#include <future>
+#include <type_traits>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -12,6 +15,7 @@
 #include "app/FragmentDialog.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
+#include "app/ThreadHandOver.h"
 #include "app/UiMetrics.h"
 #include "model/Text.h"
 
@@ -130,12 +134,29 @@ auto QtPlatform::OnUiThread(Fn&& fn) -> decltype(fn()) {
     if (QThread::currentThread() == thread()) {
         return fn();
     }
-    if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
-    } else {
-        Result result{};
-        QMetaObject::invokeMethod(
-            this, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
+    // A queued call that the worker waits for. Everything the call reads from the worker's
+    // stack is read before the worker goes on, and the worker reads the result only after the
+    // call has ended; the hand-overs say so to ThreadSanitizer too.
+    std::promise<void> ended;
+    std::future<void> waited = ended.get_future();
+    std::conditional_t<std::is_void_v<Result>, int, Result> result{};
+    HandOverRelease(&ended);
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            HandOverAcquire(&ended);
+            if constexpr (std::is_void_v<Result>) {
+                fn();
+            } else {
+                result = fn();
+            }
+            HandOverRelease(&ended);
+            ended.set_value();
+        },
+        Qt::QueuedConnection);
+    waited.wait();
+    HandOverAcquire(&ended);
+    if constexpr (!std::is_void_v<Result>) {
         return result;
     }
 }

@@ -114,18 +114,25 @@ void SearchDialog::Search() {
     ShowMessageLine(str::SearchRunning);
     status_->clear();
 
-    // The page is fetched and read on a worker while the dialog keeps painting; its messages
-    // come to this thread through the platform.
-    SearchResults found;
+    // The page is fetched and read by a job while the dialog keeps painting; its messages are
+    // shown here once it has ended.
+    SearchOutcome found;
     QEventLoop wait;
-    std::unique_ptr<QThread> worker(
-        QThread::create([&] { found = RunSearch(session_, words, searchOptions_); }));
-    connect(worker.get(), &QThread::finished, &wait, &QEventLoop::quit, Qt::QueuedConnection);
-    worker->start();
+    const SearchOptions options = searchOptions_;
+    const StringTable& strings = session_.strings;
+    runner_.Start<SearchOutcome>(
+        [this, words, options, &strings](const JobContext&) {
+            JobContext search(cancel_);
+            return SearchDatabase(words, options, strings, search);
+        },
+        {},
+        [&](SearchOutcome outcome) {
+            found = std::move(outcome);
+            wait.quit();
+        });
     wait.exec();
-    worker->wait();
 
-    results_ = std::move(found);
+    results_ = ReportSearchOutcome(session_, found);
     searching_ = false;
     ShowResults();
     words_->setEnabled(true);

@@ -3,10 +3,11 @@
 #include <atomic>
 
 #include "app/DialogParts.h"
+#include "app/JobRunner.h"
 #include "app/UiMetrics.h"
+#include "flows/FreeDbFlow.h"
 #include "flows/Session.h"
 #include "freedb/Fetch.h"
-#include "flows/FreeDbFlow.h"
 #include "freedb/Search.h"
 
 class QCheckBox;
@@ -62,6 +63,7 @@ class SearchDialog : public CentredDialog {
     TransferFlags flags_;
     SearchResults results_;
     std::atomic<bool> cancel_{false};
+    JobRunner runner_;
     bool searching_ = false;
     bool closePending_ = false;
 

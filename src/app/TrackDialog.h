@@ -2,8 +2,8 @@
 
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
-#include "flows/Session.h"
 #include "flows/EditingCommands.h"
+#include "flows/Session.h"
 
 class QLabel;
 class QLineEdit;

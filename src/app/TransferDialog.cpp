@@ -49,17 +49,13 @@ TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const Fet
 }
 
 TransferDialog::~TransferDialog() {
-    // The dialog ends only when its worker has ended; a dialog that goes without having
-    // been shown never started one. Should a worker still run, it is told to stop and
-    // waited for, as it refers to this dialog.
-    if (worker_ && worker_->isRunning()) {
-        flags_.cancelled = true;
-        worker_->wait();
-    }
+    // The dialog ends only when its job has ended; should one still run, the runner cancels it
+    // and waits for it.
+    flags_.cancelled = true;
 }
 
 bool TransferDialog::WorkerRunning() const {
-    return worker_ && worker_->isRunning();
+    return runner_.Running();
 }
 
 void TransferDialog::FirstShown() {
@@ -67,22 +63,23 @@ void TransferDialog::FirstShown() {
 }
 
 void TransferDialog::StartWorker() {
-    TransferStatus status = [this](StringId stringId) {
-        QMetaObject::invokeMethod(
-            this, [this, stringId] { status_->setText(Text(stringId)); }, Qt::QueuedConnection);
-    };
-    worker_.reset(QThread::create([this, status = std::move(status)] {
-        RunTransferWorker(session_, request_, flags_, status, options_);
-    }));
-    // Queued behind every status text and call the worker handed over.
-    connect(worker_.get(), &QThread::finished, this, &TransferDialog::WorkerEnded,
-            Qt::QueuedConnection);
-    worker_->start();
-}
-
-void TransferDialog::WorkerEnded() {
-    worker_->wait();
-    QDialog::done(flags_.loaded ? QDialog::Accepted : QDialog::Rejected);
+    const std::string url = session_.settings.URL;
+    runner_.Start<FetchOutcome>(
+        [this, url](const JobContext& job) {
+            // The dialog's own flag asks for the cancel, as the console's does.
+            JobContext transfer(flags_.cancelled,
+                                [&job](const JobProgress& progress) { job.Report(progress); });
+            return FetchRecord(url, request_, transfer, options_);
+        },
+        [this](const JobProgress& progress) {
+            if (progress.status != StringId::None) {
+                status_->setText(Text(progress.status));
+            }
+        },
+        [this](FetchOutcome outcome) {
+            ApplyFetchOutcome(session_, outcome, flags_);
+            QDialog::done(flags_.loaded ? QDialog::Accepted : QDialog::Rejected);
+        });
 }
 
 void TransferDialog::reject() {

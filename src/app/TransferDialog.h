@@ -3,22 +3,22 @@
 #include <memory>
 
 #include "app/DialogParts.h"
+#include "app/JobRunner.h"
 #include "app/UiMetrics.h"
+#include "flows/FreeDbFlow.h"
 #include "flows/Session.h"
 #include "freedb/Fetch.h"
-#include "flows/FreeDbFlow.h"
 
 class QLabel;
 class QPushButton;
-class QThread;
 
 namespace tracklore::app {
 
-// The transfer of one FreeDB record: a small modal dialog whose worker thread downloads and
-// reads the record. The dialog shows the worker's state; Cancel (or closing the window) only
-// asks the worker to stop, and the worker ends the dialog when it is done. Messages and
-// window refreshes of the worker run on the UI thread while the dialog is still up, so the
-// document is replaced and the window refreshed before the dialog closes.
+// The transfer of one FreeDB record: a small modal dialog that runs the transfer job on a
+// thread of its own. The dialog shows the job's state; Cancel (or closing the window) only
+// asks the job to stop, and the dialog ends when the job has ended. The record is applied to
+// the document, and its messages shown, while the dialog is still up, so the document is
+// replaced and the window refreshed before the dialog closes.
 class TransferDialog : public CentredDialog {
     Q_OBJECT
 
@@ -40,7 +40,6 @@ class TransferDialog : public CentredDialog {
 
   private:
     void StartWorker();
-    void WorkerEnded();
 
     Session& session_;
     FetchRequest request_;
@@ -48,7 +47,7 @@ class TransferDialog : public CentredDialog {
     TransferOptions options_;
     QLabel* status_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    std::unique_ptr<QThread> worker_;
+    JobRunner runner_;
 };
 
 // Runs the transfer of a validated, lower-case request in the modal transfer dialog over
