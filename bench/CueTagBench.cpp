@@ -26,12 +26,12 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "flows/CueTagFlow.h"
 #include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/CueTag.h"
-#include "flows/CueTagFlow.h"
-#include "platform/ScriptedPlatform.h"
 #include "settings/Settings.h"
+#include "support/ScriptedPlatform.h"
 
 using namespace tracklore;
 namespace fs = std::filesystem;

@@ -5,14 +5,15 @@
 #include <cstring>
 
 #include "BenchData.h"
+#include "flows/Mp3ScanFlow.h"
 #include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Id3.h"
 #include "mp3/Id3v1Split.h"
 #include "mp3/Mp3Scan.h"
-#include "platform/ScriptedPlatform.h"
 #include "settings/Settings.h"
+#include "support/ScriptedPlatform.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ void ScanAlbumInMemory(benchmark::State& state) {
     for (auto _ : state) {
         Mp3ScanJob job;
         job.path = "album.mp3";
-        RunMp3ScanWorker(session, job, {}, [&album](const std::string&) {
+        RunMp3ScanWorker(session, job, ui, {}, [&album](const std::string&) {
             return std::make_unique<MemorySource>(album);
         });
         benchmark::DoNotOptimize(doc.trackCount);

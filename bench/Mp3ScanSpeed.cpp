@@ -23,12 +23,13 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "flows/Mp3ScanFlow.h"
 #include "flows/Session.h"
 #include "model/TrackList.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Mp3Scan.h"
-#include "platform/ScriptedPlatform.h"
 #include "settings/Settings.h"
+#include "support/ScriptedPlatform.h"
 
 extern char** environ;
 
@@ -144,7 +145,7 @@ int main(int argc, char** argv) {
         job.path = album;
         ui.messages.clear();
         ui.fragmentDialogs.clear();
-        RunMp3ScanWorker(session, job);
+        RunMp3ScanWorker(session, job, ui);
         tracks = doc.trackCount;
     };
 

@@ -7,8 +7,8 @@
 
 #include "flows/Session.h"
 #include "model/TrackList.h"
-#include "platform/ScriptedPlatform.h"
 #include "settings/Settings.h"
+#include "support/ScriptedPlatform.h"
 
 namespace tracklore::fuzz {
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "flows/Mp3ScanFlow.h"
 #include "mp3/Mp3Scan.h"
 
 // The whole MP3 scan over a file in memory. The input is repeated up to a length taken from
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     job.detectArchives = options & 4;
     int lastPercent = -1;
     RunMp3ScanWorker(
-        h.session, job,
+        h.session, job, h.ui,
         [&](int percent) {
             FUZZ_CHECK(percent != lastPercent && percent >= 0 && percent <= 100);
             lastPercent = percent;

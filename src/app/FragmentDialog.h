@@ -5,6 +5,7 @@
 
 #include "app/DialogParts.h"
 #include "app/UiMetrics.h"
+#include "mp3/Id3v1Split.h"
 #include "platform/Platform.h"
 
 class QLabel;

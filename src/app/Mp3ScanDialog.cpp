@@ -14,11 +14,22 @@
 #include "app/DialogParts.h"
 #include "app/QtText.h"
 #include "flows/CueTagFlow.h"
+#include "flows/Mp3ScanFlow.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
 #include "resources/Strings.h"
 
 namespace tracklore::app {
+
+namespace {
+// Answers No to the results dialog where no window can show it.
+class NoFragments : public FragmentChooser {
+  public:
+    MsgResult ChooseFragments(const std::string&, const std::vector<FragmentRow>&) override {
+        return MsgResult::No;
+    }
+};
+}  // namespace
 
 namespace {
 // Options dialog
@@ -126,12 +137,9 @@ Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
 }
 
 Mp3ScanProgressDialog::~Mp3ScanProgressDialog() {
-    if (worker_) {
-        // The dialog ends only when the worker has ended; this covers a dialog that is
-        // destroyed without having been run to its end.
-        job_.cancelRequested = true;
-        worker_->wait();
-    }
+    // The dialog ends only when the job has ended; a dialog that is destroyed without having
+    // been run to its end asks the job to stop, and the runner waits for it.
+    job_.cancelRequested = true;
 }
 
 void Mp3ScanProgressDialog::reject() {
@@ -152,21 +160,25 @@ void Mp3ScanProgressDialog::StartWorker() {
     job_.lastPercent = -1;
     priority_ = ScanThreadPriority(session_.settings.Priority);
     const int niceStep = ScanThreadNiceStep(session_.settings.Priority);
+    job_.timeFormat = session_.timeFormat();
     // The scan filters repeated percentages itself; each change travels to this dialog as
-    // a queued call, so the worker never waits for a repaint.
-    ScanProgress progress = [this](int percent) {
-        QMetaObject::invokeMethod(
-            this, [this, percent] { ShowProgress(percent); }, Qt::QueuedConnection);
-    };
-    worker_ = QThread::create([this, niceStep, progress] {
-        AdjustCallingThreadNice(niceStep);
-        RunMp3ScanWorker(session_, job_, progress, opener_);
-    });
-    worker_->setParent(this);
-    // The end of the worker ends the dialog; everything the worker had the user-interface
-    // thread do has been done by then.
-    connect(worker_, &QThread::finished, this, [this] { QDialog::done(0); });
-    worker_->start(priority_);
+    // a queued call, so the job never waits for a repaint.
+    runner_.Start<bool>(
+        [this, niceStep, hooks = ScanHooks(session_)](const JobContext& context) {
+            AdjustCallingThreadNice(niceStep);
+            ScanMp3File(
+                job_, hooks, [&context](int percent) { context.Report({percent}); }, opener_);
+            return true;
+        },
+        [this](const JobProgress& progress) { ShowProgress(progress.percent); },
+        [this](bool) {
+            // The finds are shown and applied while the dialog is still up.
+            auto* chooser = dynamic_cast<FragmentChooser*>(&session_.ui);
+            NoFragments none;
+            FinishMp3Scan(session_, job_, chooser ? *chooser : none, opener_);
+            QDialog::done(0);
+        },
+        priority_);
 }
 
 // ---- Options dialog -------------------------------------------------------------------------

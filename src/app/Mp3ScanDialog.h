@@ -4,6 +4,7 @@
 
 #include "app/DialogParts.h"
 #include "app/FileDropDialog.h"
+#include "app/JobRunner.h"
 #include "app/UiMetrics.h"
 #include "flows/Session.h"
 #include "mp3/Mp3Scan.h"
@@ -30,11 +31,11 @@ int ScanThreadNiceStep(int setting);
 // keeps its value.
 bool AdjustCallingThreadNice(int step);
 
-// The progress dialog of the MP3 scan. It starts the scan on a worker thread when it is
-// shown and stays until the worker has ended: Cancel and closing only request the cancel,
-// which the scan takes at the next chunk. The worker's questions, messages, the results
-// dialog and the main window's refresh are carried out on the user-interface thread while
-// the worker waits, so they have all run before the dialog closes.
+// The progress dialog of the MP3 scan. It starts the scan job on a thread of its own when it
+// is shown and stays until the job has ended: Cancel and closing only request the cancel,
+// which the scan takes at the next chunk. The scan's questions are asked on the
+// user-interface thread while the job waits; its finds are shown and applied there (results
+// dialog, messages, the document and the main window) before the dialog closes.
 class Mp3ScanProgressDialog : public CentredDialog {
     Q_OBJECT
 
@@ -69,7 +70,7 @@ class Mp3ScanProgressDialog : public CentredDialog {
     QLabel* percent_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    QThread* worker_ = nullptr;
+    JobRunner runner_;
     QThread::Priority priority_ = QThread::NormalPriority;
 };
 

@@ -337,8 +337,8 @@ void QtPlatform::SelectTrack(int index) {
     });
 }
 
-MsgResult QtPlatform::ShowFragmentResults(const std::string& heading,
-                                          const std::vector<FragmentRow>& rows) {
+MsgResult QtPlatform::ChooseFragments(const std::string& heading,
+                                      const std::vector<FragmentRow>& rows) {
     return OnUiThread([&] {
         QWidget* owner = ActiveOwner();
         const UiFonts fonts =

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "flows/Mp3ScanFlow.h"
 #include "platform/Platform.h"
 
 class QWidget;
@@ -14,7 +15,7 @@ class MainWindow;
 // The platform layer on Qt: message boxes, file dialogs, the clipboard and the main window.
 // A call from another thread (the MP3 scan, the FreeDB transfer) is handed to the UI thread,
 // which carries it out while the caller waits for the answer.
-class QtPlatform : public QObject, public Platform {
+class QtPlatform : public QObject, public Platform, public FragmentChooser {
   public:
     QtPlatform();
     void SetMainWindow(MainWindow* window) { window_ = window; }
@@ -33,8 +34,8 @@ class QtPlatform : public QObject, public Platform {
     void UpdateStatusBar() override;
     int SelectedTrack() override;
     void SelectTrack(int index) override;
-    MsgResult ShowFragmentResults(const std::string& heading,
-                                  const std::vector<FragmentRow>& rows) override;
+    MsgResult ChooseFragments(const std::string& heading,
+                              const std::vector<FragmentRow>& rows) override;
 
     // The window a message box or dialog belongs to: the active modal dialog, else the
     // active window, else the main window.

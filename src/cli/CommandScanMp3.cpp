@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "flows/Mp3ScanFlow.h"
 #include "mp3/Mp3Scan.h"
 
 namespace tracklore::cli {
@@ -32,7 +33,7 @@ int RunScanMp3(const std::vector<std::string>& argv) {
     if (!CheckScanStart(app.session, job)) {
         return ExitFailed;
     }
-    RunMp3ScanWorker(app.session, job);
+    RunMp3ScanWorker(app.session, job, app.ui);
     return FinishImport(app, job.trackListBuilt, out, json);
 }
 

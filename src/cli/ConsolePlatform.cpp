@@ -157,8 +157,8 @@ std::optional<std::string> ConsolePlatform::BrowseForFolder(const std::string&,
     return result;
 }
 
-MsgResult ConsolePlatform::ShowFragmentResults(const std::string& heading,
-                                               const std::vector<FragmentRow>& rows) {
+MsgResult ConsolePlatform::ChooseFragments(const std::string& heading,
+                                           const std::vector<FragmentRow>& rows) {
     if (printFragmentRows && output) {
         *output += Cp1252ToUtf8(heading) + "\n";
         for (const auto& row : rows) {

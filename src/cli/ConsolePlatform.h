@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "flows/Mp3ScanFlow.h"
 #include "platform/Platform.h"
 
 namespace tracklore::cli {
@@ -12,7 +13,7 @@ enum class AnswerMode { Ask, Yes, No };
 // The platform of tracklore-cli: messages go to standard error, questions are answered by
 // --yes/--no, by the user at a terminal, or by the box's default button; file dialogs hand
 // over the paths given on the command line.
-class ConsolePlatform : public Platform {
+class ConsolePlatform : public Platform, public FragmentChooser {
   public:
     AnswerMode answerMode = AnswerMode::Ask;
     bool printFragmentRows = true;
@@ -40,8 +41,8 @@ class ConsolePlatform : public Platform {
     void UpdateStatusBar() override {}
     int SelectedTrack() override { return -1; }
     void SelectTrack(int) override {}
-    MsgResult ShowFragmentResults(const std::string& heading,
-                                  const std::vector<FragmentRow>& rows) override;
+    MsgResult ChooseFragments(const std::string& heading,
+                              const std::vector<FragmentRow>& rows) override;
 
   private:
     MsgResult Decide(const Message& message);

@@ -184,18 +184,16 @@ std::int64_t AlbumWrapNumber(std::string_view text) {
     return clamp(LeadingInteger(whole)) * 10000 + clamp(LeadingInteger(fraction));
 }
 
-bool ReadAlbumWrapHeader(Session& session, ByteSource& file, const unsigned char* buffer,
-                         std::size_t length) {
-    // Both frames are looked for before the document is touched, so a header that cannot
-    // be read leaves the user's track list as it was.
+std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned char* buffer,
+                                                std::size_t length) {
     std::string album;
     std::string artist;
     if (!FindAlbumWrapFrame(buffer, length, "TALB", album) ||
         !FindAlbumWrapFrame(buffer, length, "TPE1", artist)) {
-        return false;
+        return std::nullopt;
     }
-    TrackList& doc = session.doc;
-    ClearTrackList(session);
+    MeasuredList measured;
+    TrackList& doc = measured.list;
     doc.cd.title = album;
     doc.cd.artist = artist;
 
@@ -224,13 +222,14 @@ bool ReadAlbumWrapHeader(Session& session, ByteSource& file, const unsigned char
         std::string performer = ArtistPart(fileName);
         track.performer = performer.empty() ? doc.cd.artist.str() : performer;
 
-        if (!PlaceMeasuredTrack(session, file, start, trackBytes, i, runningTime)) {
-            return false;
+        if (!PlaceMeasuredTrack(doc, file, start, trackBytes, i, runningTime)) {
+            measured.unmeasuredTrack = i;
+            return measured;
         }
     }
     doc.cd.totalSeconds = RoundSeconds(runningTime);
     doc.cd.discId = ComputeDiscId(doc);
-    return true;
+    return measured;
 }
 
 }  // namespace tracklore

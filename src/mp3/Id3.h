@@ -2,10 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "flows/Session.h"
+#include "model/TrackList.h"
 #include "mp3/ByteSource.h"
 
 namespace tracklore {
@@ -56,11 +57,11 @@ std::string AlbumWrapName(const unsigned char* buffer, std::size_t length);
 // times 10000 plus the fraction read as four digits). Without "." both parts are the text.
 std::int64_t AlbumWrapNumber(std::string_view text);
 
-// Replaces the document by the header's track list: album from the TALB and TPE1 frames,
-// tracks from the slots, each measured in `file` from its start offset. False when a frame
-// is missing (the document is then untouched) or a track does not measure as MPEG audio
-// (message 1072; the tracks before it stay).
-bool ReadAlbumWrapHeader(Session& session, ByteSource& file, const unsigned char* buffer,
-                         std::size_t length);
+// The header's track list: album from the TALB and TPE1 frames, tracks from the slots, each
+// measured in `file` from its start offset. Nothing when a frame is missing; a track that
+// does not measure as MPEG audio ends the list before it (MeasuredList::unmeasuredTrack).
+struct MeasuredList;
+std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned char* buffer,
+                                                std::size_t length);
 
 }  // namespace tracklore

@@ -129,11 +129,11 @@ std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTa
     return rows;
 }
 
-bool BuildTracksFromFragments(Session& session, const FragmentTable& table, ByteSource& file,
-                              const std::string& path) {
-    TrackList& doc = session.doc;
+MeasuredList BuildTracksFromFragments(const FragmentTable& table, ByteSource& file,
+                                      const std::string& path, const StringTable& strings) {
+    MeasuredList measured;
+    TrackList& doc = measured.list;
     float runningTime = 2.0f;
-    ClearTrackList(session);
     doc.cd.audioFile = StripExtension(FileNamePart(path));
     const int count = static_cast<int>(table.fragments.size());
     doc.trackCount = count;
@@ -141,8 +141,8 @@ bool BuildTracksFromFragments(Session& session, const FragmentTable& table, Byte
         const Fragment& fragment = table.fragments[i - 1];
         const unsigned char* tag = fragment.tag.data();
         Track& track = doc.tracks[i - 1];
-        track.title = TitleOr(tag, session.strings);
-        track.performer = ArtistOr(tag, session.strings);
+        track.title = TitleOr(tag, strings);
+        track.performer = ArtistOr(tag, strings);
         if (i == 1) {
             doc.cd.year = Id3v1Year(tag);
             std::string album = Id3v1Album(tag);
@@ -161,13 +161,14 @@ bool BuildTracksFromFragments(Session& session, const FragmentTable& table, Byte
                 doc.cd.artist = "Various";
             }
         }
-        if (!PlaceMeasuredTrack(session, file, static_cast<std::int64_t>(fragment.start),
+        if (!PlaceMeasuredTrack(doc, file, static_cast<std::int64_t>(fragment.start),
                                 static_cast<std::int64_t>(fragment.length), i, runningTime)) {
-            return false;
+            measured.unmeasuredTrack = i;
+            return measured;
         }
     }
     doc.cd.totalSeconds = RoundSeconds(runningTime);
-    return true;
+    return measured;
 }
 
 }  // namespace tracklore

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "flows/Session.h"
 #include "mp3/ByteSource.h"
 #include "mp3/Id3.h"
-#include "platform/Platform.h"
+#include "mp3/ImportHelpers.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
 
@@ -66,17 +66,24 @@ class ScanWindow {
 void SearchWindowForTags(FragmentTable& table, std::uint64_t chunkStart,
                          const unsigned char* window, std::size_t windowLength);
 
+// One row of the MP3 scan's results dialog (Windows-1252 texts).
+struct FragmentRow {
+    std::string number;  // "% .16g" of the fragment number
+    std::string artist;
+    std::string title;
+    std::string size;  // "%0.1f Kb"
+};
+
 // The results dialog's rows: number, artist, title, size in Kb.
 std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings);
 
 // The ID3v1 record of a final fragment that has none: "TAG", zeros, genre 255.
 std::array<unsigned char, Id3v1Size> EmptyId3v1Record();
 
-// Replaces the document by one track per fragment, named from its record and placed by
-// the measured durations of the fragments before it (first track at two seconds). False
-// with message 1072 when a fragment does not measure as MPEG audio; the tracks before it
-// stay.
-bool BuildTracksFromFragments(Session& session, const FragmentTable& table, ByteSource& file,
-                              const std::string& path);
+// One track per fragment, named from its record and placed by the measured durations of
+// the fragments before it (first track at two seconds). A fragment that does not measure as
+// MPEG audio ends the list before it (MeasuredList::unmeasuredTrack).
+MeasuredList BuildTracksFromFragments(const FragmentTable& table, ByteSource& file,
+                                      const std::string& path, const StringTable& strings);
 
 }  // namespace tracklore

@@ -5,16 +5,14 @@
 
 namespace tracklore {
 
-bool PlaceMeasuredTrack(Session& session, ByteSource& file, std::int64_t start, std::int64_t bytes,
+bool PlaceMeasuredTrack(TrackList& doc, ByteSource& file, std::int64_t start, std::int64_t bytes,
                         int number, float& runningTime) {
-    TrackList& doc = session.doc;
     float duration = -1.0f;
     if (start >= 0) {
         file.SeekTo(static_cast<std::uint64_t>(start));
         duration = MpegDuration(file, bytes - static_cast<std::int64_t>(Id3v1Size));
     }
     if (duration == -1.0f) {
-        ShowInfo(session, str::NoMpegHeaderInFragment, {number}, str::ScanCaption);
         // Only the tracks measured so far are complete.
         doc.trackCount = number - 1;
         doc.tracks[number - 1] = Track{};

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "flows/Session.h"
 #include "model/Cp1252.h"
+#include "model/TrackList.h"
 #include "mp3/ByteSource.h"
 
 namespace tracklore {
@@ -45,12 +45,18 @@ inline std::string NameText(std::string_view name) {
     return FileNameText(name);
 }
 
-// Measures track `number` (1-based): the `bytes` bytes from `start` in the file, less the
-// 128-byte ID3v1 record that closes them. The track starts at the running time, which then
-// grows by the duration (a 32-bit float sum). When the stretch is not MPEG audio of two
-// seconds, message 1072 names the track, the document keeps only the tracks before it, and
-// the result is false.
-bool PlaceMeasuredTrack(Session& session, ByteSource& file, std::int64_t start, std::int64_t bytes,
+// A track list built by measuring tracks in a file, and the first track (1-based) that did
+// not measure as MPEG audio (0 when all did); the list then holds only the tracks before it.
+struct MeasuredList {
+    TrackList list;
+    int unmeasuredTrack = 0;
+};
+
+// Measures track `number` (1-based) of `list`: the `bytes` bytes from `start` in the file,
+// less the 128-byte ID3v1 record that closes them. The track starts at the running time,
+// which then grows by the duration (a 32-bit float sum). When the stretch is not MPEG audio
+// of two seconds, the list keeps only the tracks before it and the result is false.
+bool PlaceMeasuredTrack(TrackList& list, ByteSource& file, std::int64_t start, std::int64_t bytes,
                         int number, float& runningTime);
 
 }  // namespace tracklore

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <string_view>
 
-#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/Id3.h"
@@ -75,31 +74,42 @@ StringId FindSignature(std::string_view chunk) {
     return StringId::None;
 }
 
-MsgResult AskExtract(Session& session, StringId textId, std::initializer_list<FormatArg> args) {
-    // "Nein" (go on searching) is the answer a box gives when nobody decides.
-    return ShowStringMessage(session, textId, args, str::ScanCaption, MsgButtons::YesNoCancel,
-                             MsgIcon::Question, 1);
+ExtractAnswer Ask(const Mp3ScanHooks& hooks, ExtractOffer::Kind kind, std::string name = {}) {
+    // "Nein" (go on searching) is the answer when nobody decides.
+    return hooks.offer ? hooks.offer({kind, std::move(name)}) : ExtractAnswer::No;
 }
 
-void MarkExtracted(Session& session, Mp3ScanJob& job, ByteSource& file, bool complete) {
-    CompleteExtractedList(session, job, file);
+void MarkExtracted(Mp3ScanJob& job, TrackList list, ByteSource& file) {
+    CompleteExtractedList(list, job, file);
+    job.list = std::move(list);
+    job.listExtracted = true;
     job.done = true;
     job.split.Clear();
-    job.trackListBuilt = complete;
 }
 
 // The album-wrapper header at the start of the file: offered for extraction.
-void TestAlbumWrap(Session& session, Mp3ScanJob& job, ByteSource& file, const unsigned char* chunk,
-                   std::size_t length) {
+void TestAlbumWrap(Mp3ScanJob& job, const Mp3ScanHooks& hooks, ByteSource& file,
+                   const unsigned char* chunk, std::size_t length) {
     if (!IsAlbumWrapHeader(chunk, length)) {
         return;
     }
-    MsgResult answer = AskExtract(session, str::AlbumWrapQuestion, {AlbumWrapName(chunk, length)});
-    if (answer == MsgResult::Yes) {
-        if (ReadAlbumWrapHeader(session, file, chunk, length)) {
-            MarkExtracted(session, job, file, true);
+    ExtractAnswer answer = Ask(hooks, ExtractOffer::Kind::AlbumWrap, AlbumWrapName(chunk, length));
+    if (answer == ExtractAnswer::Yes) {
+        std::optional<MeasuredList> read = ReadAlbumWrapHeader(file, chunk, length);
+        if (!read) {
+            return;  // a header without its frames takes nothing over
         }
-    } else if (answer == MsgResult::Cancel) {
+        if (read->unmeasuredTrack != 0) {
+            // The tracks before it stand in the list; the search goes on.
+            if (hooks.trackNotMeasured) {
+                hooks.trackNotMeasured(read->unmeasuredTrack);
+            }
+            job.list = std::move(read->list);
+            job.listExtracted = false;
+            return;
+        }
+        MarkExtracted(job, std::move(read->list), file);
+    } else if (answer == ExtractAnswer::Cancel) {
         job.cancelRequested = true;
     }
 }
@@ -108,7 +118,8 @@ void TestAlbumWrap(Session& session, Mp3ScanJob& job, ByteSource& file, const un
 // in the first chunk; its writer, when named, between "CUEVERSION" CR LF and "ENDCUEVERSION".
 // A sheet that starts in the chunk and runs on past it (a long list in the tag) is read on
 // from the file, up to CueSheetReadLimit bytes from its start.
-void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::string_view chunk) {
+void TestCueSheet(Mp3ScanJob& job, const Mp3ScanHooks& hooks, ByteSource& file,
+                  std::string_view chunk) {
     constexpr std::string_view begin = "CUESHEET\r\n";
     constexpr std::string_view end = "ENDCUESHEET";
     std::size_t at = chunk.find(begin);
@@ -137,7 +148,7 @@ void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::stri
 
     constexpr std::string_view versionBegin = "CUEVERSION\r\n";
     constexpr std::string_view versionEnd = "ENDCUEVERSION";
-    MsgResult answer;
+    ExtractAnswer answer;
     std::size_t versionAt = chunk.find(versionBegin);
     std::size_t versionEndAt = versionAt == std::string_view::npos
                                    ? std::string_view::npos
@@ -146,21 +157,23 @@ void TestCueSheet(Session& session, Mp3ScanJob& job, ByteSource& file, std::stri
         std::string_view writer = chunk.substr(versionAt + versionBegin.size(),
                                                versionEndAt - versionAt - versionBegin.size());
         writer = writer.substr(0, MaxWriterNameLength);
-        answer = AskExtract(session, str::CueSheetByWriterQuestion, {writer});
+        answer = Ask(hooks, ExtractOffer::Kind::CueSheetByWriter, std::string(writer));
     } else {
-        answer = AskExtract(session, str::CueSheetQuestion, {});
+        answer = Ask(hooks, ExtractOffer::Kind::CueSheet);
     }
-    if (answer == MsgResult::Yes) {
+    if (answer == ExtractAnswer::Yes) {
         // The sheet names no folder: the audio file is measured from the MP3 file itself.
-        bool read = ReadCueSheet(session, cueText, std::string());
-        MarkExtracted(session, job, file, read);
-    } else if (answer == MsgResult::Cancel) {
+        CueSheetRead read = ParseCueSheet(cueText, job.timeFormat);
+        job.extractError = read.error;
+        MarkExtracted(job, std::move(read.list), file);
+    } else if (answer == ExtractAnswer::Cancel) {
         job.cancelRequested = true;
     }
 }
 
-// The end of the split at ID3v1 records, after the whole file was read.
-void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open) {
+// The end of the split at ID3v1 records, after the whole file was read: the untagged end of
+// the file becomes the last fragment.
+void FinishId3v1Split(Mp3ScanJob& job) {
     std::vector<Fragment>& fragments = job.split.fragments;
     if (fragments.empty()) {
         return;
@@ -185,40 +198,9 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, const FileOpener& open)
         }
     }
     job.done = true;
-    if (job.split.droppedTags > 0) {
-        // The track list holds 99 tracks; the rest of the file is not listed.
-        ShowInfo(session, str::TrackLimitReached, {}, str::ScanCaption);
-    }
-    std::string heading =
-        session.Format(str::FragmentResultsHeading, {static_cast<int>(fragments.size())});
-    if (session.ui.ShowFragmentResults(heading, FragmentRows(job.split, session.strings)) !=
-        MsgResult::Yes) {
-        return;
-    }
-    std::unique_ptr<ByteSource> file = open(job.path);
-    if (!file) {
-        ShowError(session, str::CannotOpenFile, {NameText(job.path)});
-        return;
-    }
-    job.trackListBuilt = BuildTracksFromFragments(session, job.split, *file, job.path);
-    SetModified(session, true);
-    session.ui.RefreshMainWindow();
 }
 
 }  // namespace
-
-bool CheckScanStart(Session& session, const Mp3ScanJob& job) {
-    std::error_code error;
-    if (!std::filesystem::exists(job.path, error)) {
-        ShowError(session, str::FileNotFound, {NameText(job.path)});
-        return false;
-    }
-    if (!job.findCueTag && !job.splitAtId3v1 && !job.detectArchives) {
-        ShowError(session, str::NoMethodChosen);
-        return false;
-    }
-    return true;
-}
 
 StringId ScanMethodTextId(const Mp3ScanJob& job) {
     if (job.findCueTag && job.splitAtId3v1) {
@@ -265,8 +247,7 @@ std::string SystemErrorText(int errorCode) {
     return codeset == "UTF-8" ? Utf8ToCp1252(text) : text;
 }
 
-void CompleteExtractedList(Session& session, const Mp3ScanJob& job, ByteSource& file) {
-    TrackList& doc = session.doc;
+void CompleteExtractedList(TrackList& doc, const Mp3ScanJob& job, ByteSource& file) {
     if (doc.cd.audioFile.empty()) {
         doc.cd.audioFile = StripExtension(FileNamePart(job.path));
     }
@@ -282,21 +263,25 @@ void CompleteExtractedList(Session& session, const Mp3ScanJob& job, ByteSource& 
         }
         doc.cd.totalSeconds = total < 0 ? 0 : total;
     }
-    session.ui.RefreshMainWindow();
 }
 
-void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& progress,
-                      const FileOpener& open) {
+void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress& progress,
+                 const FileOpener& open) {
     job.split.Clear();
     job.done = false;
     job.finished = false;
     job.trackListBuilt = false;
     job.lastPercent = -1;
+    job.openFailed = false;
+    job.list.reset();
+    job.listExtracted = false;
+    job.extractError.reset();
+    job.signature = StringId::None;
     ShowScanProgress(job, 0, progress);
 
     std::unique_ptr<ByteSource> file = open(job.path);
     if (!file) {
-        ShowError(session, str::CannotOpenFile, {NameText(job.path)});
+        job.openFailed = true;
         return;
     }
     job.fileSize = job.remaining = file->Size();
@@ -315,18 +300,13 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
         std::size_t got = file->Read(chunk, chunkLength);
         bool usable = true;
         if (file->Failed()) {
-            Message message;
-            message.text = SystemErrorText(file->LastError());
-            message.captionId = Number(str::ErrorCaption);
-            message.caption = session.Text(str::ErrorCaption);
-            message.buttons = MsgButtons::AbortRetryIgnore;
-            message.icon = MsgIcon::Warning;
-            MsgResult answer = session.ui.ShowMessage(message);
-            if (answer == MsgResult::Abort) {
+            const ReadErrorAnswer answer =
+                hooks.readError ? hooks.readError(file->LastError()) : ReadErrorAnswer::Abort;
+            if (answer == ReadErrorAnswer::Abort) {
                 job.cancelRequested = true;
                 continue;
             }
-            if (answer == MsgResult::Retry) {
+            if (answer == ReadErrorAnswer::Retry) {
                 continue;
             }
             // Ignore: the chunk is passed over, its unreadable bytes taken as zeros, so that
@@ -342,9 +322,9 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
 
         if (chunkStart == 0 && usable) {
             if (job.findCueTag) {
-                TestAlbumWrap(session, job, *file, chunk, got);
+                TestAlbumWrap(job, hooks, *file, chunk, got);
                 if (!job.done) {
-                    TestCueSheet(session, job, *file,
+                    TestCueSheet(job, hooks, *file,
                                  std::string_view(reinterpret_cast<const char*>(chunk), got));
                 }
             }
@@ -352,7 +332,7 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
                 if (StringId messageId =
                         FindSignature(std::string_view(reinterpret_cast<const char*>(chunk), got));
                     messageId != StringId::None) {
-                    ShowInfo(session, messageId, {}, str::ScanCaption);
+                    job.signature = messageId;
                     job.done = true;
                     break;
                 }
@@ -378,10 +358,7 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& pro
     file.reset();
 
     if (job.finished && !job.cancelRequested && job.splitAtId3v1 && !job.done) {
-        FinishId3v1Split(session, job, open);
-    }
-    if (!job.done && !job.cancelRequested) {
-        ShowInfo(session, str::NothingUsable, {}, str::ScanCaption);
+        FinishId3v1Split(job);
     }
 }
 

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "flows/Session.h"
+#include "formats/ReadError.h"
+#include "model/TrackList.h"
 #include "mp3/ByteSource.h"
 #include "mp3/Id3v1Split.h"
 
@@ -18,8 +20,10 @@ namespace tracklore {
 // for an album-wrapper header, and tested for archive and media signatures; every chunk is searched
 // for the ID3v1 records of joined tracks.
 //
-// The scan runs as one synchronous call; the editor runs it on a worker thread while its
-// progress dialog is shown, and may request a cancel from the user-interface thread.
+// The scan is a job: one synchronous call that asks its questions through hooks and leaves
+// what it found in the Mp3ScanJob; it never touches the document. The editor runs it on a
+// thread while its progress dialog is shown and may request a cancel from the user-interface
+// thread; the scan flow (flows/Mp3ScanFlow.h) then shows the results and applies them.
 struct Mp3ScanJob {
     std::string path;
     bool findCueTag = true;      // cue sheet or album-wrapper header in the ID3v2 tag
@@ -42,6 +46,40 @@ struct Mp3ScanJob {
     std::uint64_t remaining = 0;
     std::uint64_t processed = 0;  // also the file offset of the next chunk
     FragmentTable split;
+    // The time format the cue sheet in the tag is read with.
+    TimeFormat timeFormat = TimeFormat::Msf;
+
+    // What the scan found, for the flow to apply:
+    bool openFailed = false;  // the file could not be opened
+    // The last track list taken from the tag: a cue sheet or an album-wrapper header (with
+    // the audio file name and total completed from the MP3 file), or the tracks of such a
+    // header before the first one that did not measure.
+    std::optional<TrackList> list;
+    bool listExtracted = false;             // the list was taken over (not a partial header)
+    std::optional<ReadError> extractError;  // the cue sheet in the tag refused a line
+    StringId signature = StringId::None;    // the archive or media message that ended the scan
+};
+
+// The answers to the scan's questions.
+enum class ExtractAnswer { Yes, No, Cancel };
+enum class ReadErrorAnswer { Abort, Retry, Ignore };
+
+// A find in the ID3v2 tag that is offered for extraction: a cue sheet (with the name of the
+// program that wrote it, when the tag names one) or an album-wrapper header (with its album).
+struct ExtractOffer {
+    enum class Kind { CueSheet, CueSheetByWriter, AlbumWrap };
+    Kind kind = Kind::CueSheet;
+    std::string name;
+};
+
+// How the scan asks while it runs. Without an answer it takes "No" to an offer (go on
+// searching) and "Abort" for a read error.
+struct Mp3ScanHooks {
+    std::function<ExtractAnswer(const ExtractOffer&)> offer;
+    // A chunk could not be read (`error` holds errno).
+    std::function<ReadErrorAnswer(int error)> readError;
+    // A track of an album-wrapper header taken over does not measure as MPEG audio.
+    std::function<void(int track)> trackNotMeasured;
 };
 
 // Told the percentage of the file read so far, only when it changed.
@@ -49,14 +87,9 @@ using ScanProgress = std::function<void(int percent)>;
 // Opens a file for reading; nullptr when it cannot be opened.
 using FileOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
 
-// The checks of the options dialog's Start button: the file must exist (else message 1046
-// with the path) and at least one method must be chosen (else 1047). True when the scan
-// may start.
-bool CheckScanStart(Session& session, const Mp3ScanJob& job);
-
 // The string number of the text that names the chosen methods in the progress dialog:
-// 1042 both tag searches, 1043 the ID3v2 tag only, 1044 the ID3v1 records only, 1045 none
-// (archives only).
+// MethodBothTags, MethodId3v2 (the ID3v2 tag only), MethodId3v1 (the ID3v1 records only),
+// MethodArchivesOnly.
 StringId ScanMethodTextId(const Mp3ScanJob& job);
 
 // Opens a regular file as a FileSource. Anything else (a folder, a pipe, a device) is
@@ -66,14 +99,14 @@ std::unique_ptr<ByteSource> OpenFileForScan(const std::string& path);
 // Shows a percentage unless it is the one shown last.
 void ShowScanProgress(Mp3ScanJob& job, int percent, const ScanProgress& progress);
 
-// The whole scan. Questions and messages go to session.ui; a track list found replaces
-// the document.
-void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, const ScanProgress& progress = {},
-                      const FileOpener& open = OpenFileForScan);
+// The whole scan, a job: reads the file chunk by chunk, asks through the hooks, and leaves its
+// finds in the job (the fragments of the ID3v1 split complete, the file's end included).
+void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress& progress = {},
+                 const FileOpener& open = OpenFileForScan);
 
 // After a cue sheet or an album-wrapper header was taken over: names the audio file after
 // the MP3 file when the list names none, measures the total when it is not known.
-void CompleteExtractedList(Session& session, const Mp3ScanJob& job, ByteSource& file);
+void CompleteExtractedList(TrackList& list, const Mp3ScanJob& job, ByteSource& file);
 
 // The text of a system error code in the user's language (Windows-1252).
 std::string SystemErrorText(int errorCode);

@@ -49,14 +49,6 @@ struct FileDialogResult {
     int filterIndex = 1;  // the filter the user left selected
 };
 
-// One row of the MP3 scan's results dialog (Windows-1252 texts).
-struct FragmentRow {
-    std::string number;  // "% .16g" of the fragment number
-    std::string artist;
-    std::string title;
-    std::string size;  // "%0.1f Kb"
-};
-
 // Everything the core asks of the person using the program and of the main window.
 // Implementations: the Qt editor, the console of tracklore-cli, and a scripted one for tests.
 // Calls may come from a worker thread (MP3 scan, FreeDB transfer); an implementation with a
@@ -87,10 +79,6 @@ class Platform {
     virtual void UpdateStatusBar() = 0;
     virtual int SelectedTrack() = 0;
     virtual void SelectTrack(int index) = 0;
-
-    // The MP3 scan's results dialog: MsgResult::Yes or MsgResult::No.
-    virtual MsgResult ShowFragmentResults(const std::string& heading,
-                                          const std::vector<FragmentRow>& rows) = 0;
 };
 
 }  // namespace tracklore

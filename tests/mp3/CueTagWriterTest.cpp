@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "flows/CueTagFlow.h"
+#include "flows/Mp3ScanFlow.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "model/Text.h"
 #include "mp3/CueTag.h"
-#include "flows/CueTagFlow.h"
 #include "mp3/Mp3Scan.h"
 #include "support/Id3Tags.h"
 #include "support/TestSupport.h"
@@ -168,7 +169,7 @@ void ExpectScanGivesBack(const std::string& path, const TrackList& doc) {
     back.ui.AnswerNext(MsgResult::Yes);
     Mp3ScanJob job;
     job.path = path;
-    RunMp3ScanWorker(back.session, job);
+    RunMp3ScanWorker(back.session, job, back.ui);
     ASSERT_EQ(back.ui.MessageIds(), std::vector<int>{1064});
     EXPECT_NE(back.ui.messages[0].text.find("Tracklore v1.6"), std::string::npos);
     ASSERT_TRUE(job.trackListBuilt);

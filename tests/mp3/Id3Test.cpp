@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "flows/Mp3ScanFlow.h"
 #include "model/Genres.h"
 #include "mp3/Id3.h"
 #include "mp3/Mpeg.h"

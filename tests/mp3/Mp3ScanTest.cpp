@@ -227,14 +227,14 @@ TEST(Mp3Scan, FileThatCannotBeOpened) {
     Mp3ScanJob job;
     test::TempDir dir;
     job.path = dir.file("fehlt.mp3");
-    RunMp3ScanWorker(f.session, job);
+    RunMp3ScanWorker(f.session, job, f.ui);
     EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{1048});
     EXPECT_FALSE(job.finished);
 
     // A folder is not a file to scan either.
     test::Fixture g;
     job.path = dir.path().string();
-    RunMp3ScanWorker(g.session, job);
+    RunMp3ScanWorker(g.session, job, g.ui);
     EXPECT_EQ(g.ui.MessageIds(), std::vector<int>{1048});
 }
 

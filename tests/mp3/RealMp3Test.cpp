@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "flows/Mp3ScanFlow.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Mp3Scan.h"
 #include "mp3/Mpeg.h"
@@ -70,7 +71,7 @@ class RealMp3 : public ::testing::Test {
         test::Fixture f;
         Mp3ScanJob job;
         job.path = path;
-        RunMp3ScanWorker(f.session, job);
+        RunMp3ScanWorker(f.session, job, f.ui);
         EXPECT_TRUE(f.ui.messages.empty());
         ASSERT_EQ(f.ui.fragmentDialogs.size(), 1u);
         EXPECT_EQ(f.ui.fragmentDialogs[0].size(), tracks.size());

@@ -139,7 +139,7 @@ void ScanRun::Run(std::string bytes) {
             onProgress(percent);
         }
     };
-    RunMp3ScanWorker(f.session, job, record, open);
+    RunMp3ScanWorker(f.session, job, f.ui, record, open);
 }
 
 FailingSource::FailingSource(std::string data, std::vector<int> failingReads, int error,

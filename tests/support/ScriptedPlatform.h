@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "flows/Mp3ScanFlow.h"
 #include "platform/Platform.h"
 
 namespace tracklore {
@@ -13,7 +14,7 @@ namespace tracklore {
 // A platform for tests: records every message and main-window call, and answers every
 // question and file dialog from a script. An unscripted question takes the box's default
 // button; an unscripted file dialog is cancelled. Safe to call from a worker thread.
-class ScriptedPlatform : public Platform {
+class ScriptedPlatform : public Platform, public FragmentChooser {
   public:
     // Script
     void AnswerNext(MsgResult answer);
@@ -58,8 +59,8 @@ class ScriptedPlatform : public Platform {
     void UpdateStatusBar() override;
     int SelectedTrack() override { return selected_; }
     void SelectTrack(int index) override { selected_ = index; }
-    MsgResult ShowFragmentResults(const std::string& heading,
-                                  const std::vector<FragmentRow>& rows) override;
+    MsgResult ChooseFragments(const std::string& heading,
+                              const std::vector<FragmentRow>& rows) override;
 
   private:
     std::mutex mutex_;

@@ -1,4 +1,4 @@
-#include "platform/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 namespace tracklore {
 
@@ -119,7 +119,7 @@ void ScriptedPlatform::UpdateStatusBar() {
     ++statusUpdates;
 }
 
-MsgResult ScriptedPlatform::ShowFragmentResults(const std::string& heading,
+MsgResult ScriptedPlatform::ChooseFragments(const std::string& heading,
                                                 const std::vector<FragmentRow>& rows) {
     std::lock_guard lock(mutex_);
     fragmentHeadings.push_back(heading);
