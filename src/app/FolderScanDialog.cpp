@@ -1,4 +1,6 @@
 #include "app/FolderScanDialog.h"
+
+#include <QEventLoop>
 #include "app/DialogParts.h"
 
 #include <QLabel>
@@ -6,6 +8,8 @@
 #include <QPushButton>
 
 #include "app/QtText.h"
+#include "flows/FolderScanFlow.h"
+#include "model/Text.h"
 #include "mp3/FolderScan.h"
 #include "resources/Strings.h"
 
@@ -85,7 +89,27 @@ void FolderScanDialog::Start() {
     repaint();
     const std::string folder = ToPath(folder_->text());
     const std::string mask = ToPath(mask_->text());
-    if (RunFolderScan(session_, folder, mask)) {
+    if (folder.empty() || mask.empty()) {
+        SetControlsEnabled(true);
+        folder_->setFocus();
+        return;
+    }
+    // The files are measured by a job while the dialog keeps painting; the result is applied
+    // here once it has ended.
+    FolderScanResult result;
+    QEventLoop wait;
+    const StringTable& strings = session_.strings;
+    runner_.Start<FolderScanResult>(
+        [folder = WithTrailingSeparator(folder), mask, &strings](const JobContext& job) {
+            return ScanFolderFiles(folder, mask, strings, job);
+        },
+        {},
+        [&](FolderScanResult found) {
+            result = std::move(found);
+            wait.quit();
+        });
+    wait.exec();
+    if (FinishFolderScan(session_, result)) {
         accept();
         return;
     }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "app/FileDropDialog.h"
+#include "app/JobRunner.h"
 #include "app/UiMetrics.h"
 #include "flows/Session.h"
 
@@ -42,6 +43,7 @@ class FolderScanDialog : public FileDropDialog {
     QLineEdit* mask_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    JobRunner runner_;
 };
 
 // Command 208: the folder dialog, modal over the owner.

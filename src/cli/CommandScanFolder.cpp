@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "flows/FolderScanFlow.h"
 #include "mp3/FolderScan.h"
 
 namespace tracklore::cli {

@@ -170,12 +170,19 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder, const std:
     return names;
 }
 
-bool ScanFolder(Session& session, const std::string& folder, const std::string& mask) {
-    TrackList& doc = session.doc;
+FolderScanResult ScanFolderFiles(const std::string& folder, const std::string& mask,
+                                 const StringTable& strings, const JobContext& job) {
+    FolderScanResult result;
+    TrackList& doc = result.list;
     std::int32_t running = LeadInFrames;
-    bool albumTaken = false;
-    StringId limitMessage = StringId::None;
-    for (const std::string& name : ListMatchingFiles(folder, mask)) {
+    const std::vector<std::string> names = ListMatchingFiles(folder, mask);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (job.Cancelled()) {
+            result.cancelled = true;
+            return result;
+        }
+        job.Report({static_cast<int>(100 * i / names.size())});
+        const std::string& name = names[i];
         std::unique_ptr<ByteSource> file = OpenFileForScan(folder + name);
         if (!file) {
             continue;  // vanished or unreadable
@@ -194,11 +201,7 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
         }
         file.reset();
 
-        if (!albumTaken) {
-            // The document is replaced only once a usable file was found.
-            ClearTrackList(session);
-            albumTaken = true;
-        }
+        result.usable = true;
         std::string title;
         std::string performer;
         if (tagged) {
@@ -211,15 +214,15 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
             }
         } else {
             title = NameText(name);
-            performer = session.Text(str::UnnamedArtist);
+            performer = std::string(strings.Text(str::UnnamedArtist));
         }
         if (doc.trackCount >= MaxTracks) {
-            limitMessage = str::TrackLimitReached;
+            result.limitMessage = str::TrackLimitReached;
             break;
         }
         std::int64_t end = static_cast<std::int64_t>(SecondsToFrames(seconds)) + running;
         if (end >= MaxPositionFrames) {
-            limitMessage = str::TimeLimitReached;
+            result.limitMessage = str::TimeLimitReached;
             break;
         }
         Track& track = doc.tracks[doc.trackCount++];
@@ -228,11 +231,11 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
         track.performer = performer;
         running = static_cast<std::int32_t>(end);
     }
-
-    if (!albumTaken) {
-        ShowError(session, str::FolderHasNoMp3);
-        return false;
+    job.Report({100});
+    if (!result.usable) {
+        return result;
     }
+    result.running = running;
     doc.cd.totalSeconds = ClampToInt32(running / 75.0 + 0.5);
     doc.cd.discId = ComputeDiscId(doc);
     if (doc.cd.title.empty()) {
@@ -245,32 +248,7 @@ bool ScanFolder(Session& session, const std::string& folder, const std::string& 
                             ? std::string("Various")
                             : doc.tracks[0].performer.str();
     }
-
-    Message message;
-    message.textId = Number(str::FolderSummary);
-    message.captionId = Number(str::FolderResultCaption);
-    message.caption = session.Text(str::FolderResultCaption);
-    message.text = session.Format(str::FolderSummary,
-                                  {doc.trackCount, FormatTimeShort(running, session.timeFormat())});
-    if (limitMessage != StringId::None) {
-        message.text = session.Text(limitMessage) + "\r\n" + message.text;
-    }
-    message.buttons = MsgButtons::Ok;
-    message.icon = MsgIcon::Information;
-    session.ui.ShowMessage(message);
-    return true;
-}
-
-bool RunFolderScan(Session& session, const std::string& folder, const std::string& mask) {
-    if (folder.empty() || mask.empty()) {
-        return false;
-    }
-    if (!ScanFolder(session, WithTrailingSeparator(folder), mask)) {
-        return false;
-    }
-    SetModified(session, true);
-    session.ui.RefreshMainWindow();
-    return true;
+    return result;
 }
 
 }  // namespace tracklore

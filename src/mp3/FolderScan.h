@@ -4,7 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "flows/Session.h"
+#include "model/Job.h"
+#include "model/TrackList.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
 
@@ -24,12 +26,20 @@ bool FileNameLess(std::string_view a, std::string_view b);
 // Folders and other entries that are not files are left out.
 std::vector<std::string> ListMatchingFiles(const std::string& folder, const std::string& mask);
 
-// Builds the track list from the folder (its path ending with a separator) and shows the
-// summary; false with message 1096, and the document untouched, when no file was usable.
-bool ScanFolder(Session& session, const std::string& folder, const std::string& mask);
+// What the scan of a folder found: the track list (when a file was usable), the message that
+// ended the list early (TrackLimitReached, TimeLimitReached), and the end of its last track.
+struct FolderScanResult {
+    bool usable = false;
+    bool cancelled = false;
+    TrackList list;
+    StringId limitMessage = StringId::None;
+    std::int32_t running = LeadInFrames;
+};
 
-// The folder dialog's start: with a folder and a mask given, scans and, on success, marks
-// the document modified and refreshes the main window.
-bool RunFolderScan(Session& session, const std::string& folder, const std::string& mask);
+// The scan of a folder (its path ending with a separator), a job: one track per file that
+// matches the mask, in FileNameLess order, each measured from its MPEG frames and named from
+// its ID3v1 tag or its file name. Progress counts the files.
+FolderScanResult ScanFolderFiles(const std::string& folder, const std::string& mask,
+                                 const StringTable& strings, const JobContext& job);
 
 }  // namespace tracklore

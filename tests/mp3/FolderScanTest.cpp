@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "flows/FolderScanFlow.h"
 #include "model/Time.h"
 #include "mp3/FolderScan.h"
 #include "support/Mp3Album.h"

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "flows/FolderScanFlow.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "mp3/FolderScan.h"

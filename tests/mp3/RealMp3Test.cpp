@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "flows/FolderScanFlow.h"
 #include "flows/Mp3ScanFlow.h"
 #include "mp3/FolderScan.h"
 #include "mp3/Mp3Scan.h"
