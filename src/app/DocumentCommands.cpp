@@ -29,7 +29,7 @@ void NewDocument(Session& session) {
     }
     ClearTrackList(session);
     SetModified(session, false);
-    session.ui.RefreshMainWindow();
+    session.view.RefreshMainWindow();
 }
 
 void OpenWithDialog(Session& session) {

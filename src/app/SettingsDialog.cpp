@@ -140,7 +140,7 @@ void SettingsDialog::accept() {
         store_->Write(false);
     }
     // The time format may have changed: the rows show their times anew.
-    session_.ui.RefreshTrackTexts();
+    session_.view.RefreshTrackTexts();
     QDialog::accept();
 }
 

@@ -57,7 +57,7 @@ bool OpenDocument(Session& session, const std::string& path) {
     } else {
         ShowError(session, str::Unreadable);
     }
-    session.ui.RefreshMainWindow();
+    session.view.RefreshMainWindow();
     return ok;
 }
 
@@ -163,7 +163,7 @@ bool SaveDocument(Session& session, bool saveAs) {
     doc.documentPath = name;
     doc.documentKind = kind;
     SetModified(session, false);
-    session.ui.UpdateTitle();
+    session.view.UpdateTitle();
     return true;
 }
 

@@ -12,7 +12,7 @@ namespace tracklore {
 namespace {
 // The selected track when it is one of the list's tracks, else -1.
 int SelectedIndex(Session& session) {
-    int s = session.ui.SelectedTrack();
+    int s = session.view.SelectedTrack();
     return s >= 0 && s < session.doc.trackCount ? s : -1;
 }
 
@@ -40,7 +40,7 @@ int InsertTrack(Session& session, const NewTrack& track, bool quiet) {
         }
         return -1;
     }
-    int m = session.ui.SelectedTrack();
+    int m = session.view.SelectedTrack();
     std::int32_t start = LeadInFrames;
     if (m < 0 || m >= n) {
         if (n > 0) {
@@ -94,8 +94,8 @@ int InsertNewTrack(Session& session) {
         return -1;
     }
     SetModified(session, true);
-    session.ui.RefreshMainWindow();
-    session.ui.SelectTrack(index);
+    session.view.RefreshMainWindow();
+    session.view.SelectTrack(index);
     return index;
 }
 
@@ -133,7 +133,7 @@ void DeleteTrack(Session& session) {
     }
     UpdateDiscId(doc);
     SetModified(session, true);
-    session.ui.RefreshMainWindow();
+    session.view.RefreshMainWindow();
 }
 
 void CutTrack(Session& session) {
@@ -158,8 +158,8 @@ bool MoveTrackUp(Session& session) {
     ExchangeWithNext(doc, s - 1, length);
     UpdateDiscId(doc);
     SetModified(session, true);
-    session.ui.RefreshTrackTexts();
-    session.ui.SelectTrack(s - 1);
+    session.view.RefreshTrackTexts();
+    session.view.SelectTrack(s - 1);
     return true;
 }
 
@@ -177,8 +177,8 @@ bool MoveTrackDown(Session& session) {
     ExchangeWithNext(doc, c, length);
     UpdateDiscId(doc);
     SetModified(session, true);
-    session.ui.RefreshTrackTexts();
-    session.ui.SelectTrack(c + 1);
+    session.view.RefreshTrackTexts();
+    session.view.SelectTrack(c + 1);
     return true;
 }
 
@@ -193,7 +193,7 @@ void SwapTitles(Session& session) {
         doc.tracks[i].performer = title;
     }
     SetModified(session, true);
-    session.ui.RefreshTrackTexts();
+    session.view.RefreshTrackTexts();
 }
 
 void PasteTracks(Session& session) {
@@ -242,17 +242,17 @@ void PasteTracks(Session& session) {
             break;
         }
         SetModified(session, true);
-        session.ui.RefreshMainWindow();
+        session.view.RefreshMainWindow();
         // The next line lands after this one; after an append nothing is selected and the
         // next line is appended too.
-        session.ui.SelectTrack(index + 1);
+        session.view.SelectTrack(index + 1);
         if (first < 0) {
             first = index;
         }
         ++done;
     }
     if (done > 0) {
-        session.ui.SelectTrack(first);
+        session.view.SelectTrack(first);
     }
     if (done > 0 && done < k) {
         ShowInfo(session, str::PasteCounts, {done, k - done, k});
@@ -297,7 +297,7 @@ bool ConfirmTrackProperties(Session& session, int index, const TrackProperties& 
     doc.tracks[index].title = edit.title;
     doc.tracks[index].performer = edit.performer;
     SetModified(session, true);
-    session.ui.RefreshTrackTexts();
+    session.view.RefreshTrackTexts();
     return true;
 }
 

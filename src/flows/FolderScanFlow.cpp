@@ -42,7 +42,7 @@ bool FinishFolderScan(Session& session, const FolderScanResult& result) {
         return false;
     }
     SetModified(session, true);
-    session.ui.RefreshMainWindow();
+    session.view.RefreshMainWindow();
     return true;
 }
 

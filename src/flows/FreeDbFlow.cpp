@@ -27,7 +27,7 @@ bool ApplyFetchOutcome(Session& session, const FetchOutcome& outcome, TransferFl
         ApplyTrackList(session, outcome.list);
     }
     SetModified(session, true);
-    session.ui.RefreshMainWindow();
+    session.view.RefreshMainWindow();
     flags.loaded = true;
     return true;
 }

@@ -93,7 +93,7 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, FragmentChooser& choose
     }
     job.trackListBuilt = measured.unmeasuredTrack == 0;
     SetModified(session, true);
-    session.ui.RefreshMainWindow();
+    session.view.RefreshMainWindow();
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ void FinishMp3Scan(Session& session, Mp3ScanJob& job, FragmentChooser& chooser,
         }
         ApplyTrackList(session, *job.list);
         if (job.listExtracted) {
-            session.ui.RefreshMainWindow();
+            session.view.RefreshMainWindow();
             job.trackListBuilt = !job.extractError;
         }
     }

@@ -7,8 +7,8 @@ void SetModified(Session& session, bool modified) {
         return;
     }
     session.doc.modified = modified;
-    session.ui.UpdateTitle();
-    session.ui.UpdateStatusBar();
+    session.view.UpdateTitle();
+    session.view.UpdateStatusBar();
 }
 
 void ClearTrackList(Session& session) {

@@ -13,11 +13,21 @@ namespace tracklore {
 // What an operation works on: the one document, the settings and the person at the screen.
 // Lives in the application object (editor or command line); passed by reference.
 struct Session {
+    Session(TrackList& doc, Settings& settings, Platform& platform,
+            const StringTable& strings = StringTable::German())
+        : doc(doc), settings(settings), ui(platform), view(platform), strings(strings) {}
+    Session(TrackList& doc, Settings& settings, UserPrompts& ui, DocumentView& view,
+            const StringTable& strings)
+        : doc(doc), settings(settings), ui(ui), view(view), strings(strings) {}
+
     TrackList& doc;
     Settings& settings;
-    Platform& ui;
+    // The person at the screen.
+    UserPrompts& ui;
+    // The window that shows the document.
+    DocumentView& view;
     // The texts of the user's language.
-    const StringTable& strings = StringTable::German();
+    const StringTable& strings;
 
     TimeFormat timeFormat() const { return settings.timeFormat(); }
     std::string Text(StringId id) const { return std::string(strings.Text(id)); }

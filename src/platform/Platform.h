@@ -49,13 +49,13 @@ struct FileDialogResult {
     int filterIndex = 1;  // the filter the user left selected
 };
 
-// Everything the core asks of the person using the program and of the main window.
-// Implementations: the Qt editor, the console of tracklore-cli, and a scripted one for tests.
-// Calls may come from a worker thread (MP3 scan, FreeDB transfer); an implementation with a
-// UI thread hands them over and returns the answer.
-class Platform {
+// What the flows ask of the person using the program: messages, file and folder choosers,
+// the clipboard. Implementations: the Qt editor, the console of tracklore-cli, and a scripted
+// one for tests. Calls may come from a job's thread (the questions of the MP3 scan); an
+// implementation with a UI thread hands them over and returns the answer.
+class UserPrompts {
   public:
-    virtual ~Platform() = default;
+    virtual ~UserPrompts() = default;
 
     // Message boxes; returns the button pressed.
     virtual MsgResult ShowMessage(const Message& message) = 0;
@@ -70,9 +70,15 @@ class Platform {
     virtual std::string ReadClipboardText() = 0;
     virtual void PutClipboardText(const std::string& text) = 0;
     virtual bool ClipboardHasText() = 0;
+};
 
-    // Main window. The document's modified flag is kept by SetModified (Session.h), which
-    // calls UpdateTitle and UpdateStatusBar when the flag changes.
+// What the flows tell the view of the document (the main window) after a change, and the
+// selection they work on. The document's modified flag is kept by SetModified (Session.h),
+// which calls UpdateTitle and UpdateStatusBar when the flag changes.
+class DocumentView {
+  public:
+    virtual ~DocumentView() = default;
+
     virtual void RefreshMainWindow() = 0;
     virtual void RefreshTrackTexts() = 0;
     virtual void UpdateTitle() = 0;
@@ -80,5 +86,8 @@ class Platform {
     virtual int SelectedTrack() = 0;
     virtual void SelectTrack(int index) = 0;
 };
+
+// Both, as the editor, the console and the tests provide them.
+class Platform : public UserPrompts, public DocumentView {};
 
 }  // namespace tracklore
