@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "flows/FolderScanFlow.h"
 #include "flows/Mp3ScanFlow.h"
 #include "flows/Session.h"
 #include "model/TrackList.h"

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <memory>
 
-#include "flows/Reading.h"
 #include "formats/CueSheet.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
