@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QThread>
 #include <atomic>
 #include <functional>
@@ -17,9 +16,9 @@ namespace tracklore::app {
 // the user-interface thread, queued to this object; the result is handed to the end callback
 // there, after the thread has ended. One job at a time. A runner that is destroyed while its
 // job runs cancels the job and waits for it.
-class JobRunner : public QObject {
+class JobRunner : public HandOverReceiver {
   public:
-    explicit JobRunner(QObject* parent = nullptr) : QObject(parent) {}
+    explicit JobRunner(QObject* parent = nullptr) : HandOverReceiver(parent) {}
     ~JobRunner() override { CancelAndWait(); }
 
     template <typename Result>
@@ -54,19 +53,12 @@ void JobRunner::Start(std::function<Result(const JobContext&)> job,
     CancelAndWait();
     cancel_ = false;
     auto result = std::make_shared<std::optional<Result>>();
-    QPointer<JobRunner> self(this);
-    auto report = [self, onProgress](const JobProgress& progress) {
-        auto handed = std::make_shared<JobProgress>(progress);
-        HandOverRelease(handed.get());
-        QMetaObject::invokeMethod(
-            self.data(),
-            [handed, onProgress] {
-                HandOverAcquire(handed.get());
-                if (onProgress) {
-                    onProgress(*handed);
-                }
-            },
-            Qt::QueuedConnection);
+    auto report = [this, onProgress](const JobProgress& progress) {
+        PostToThreadOf(this, [progress, onProgress] {
+            if (onProgress) {
+                onProgress(progress);
+            }
+        });
     };
     thread_.reset(QThread::create([this, job = std::move(job), report, result] {
         JobContext context(cancel_, report);

@@ -140,20 +140,15 @@ auto QtPlatform::OnUiThread(Fn&& fn) -> decltype(fn()) {
     std::promise<void> ended;
     std::future<void> waited = ended.get_future();
     std::conditional_t<std::is_void_v<Result>, int, Result> result{};
-    HandOverRelease(&ended);
-    QMetaObject::invokeMethod(
-        this,
-        [&] {
-            HandOverAcquire(&ended);
-            if constexpr (std::is_void_v<Result>) {
-                fn();
-            } else {
-                result = fn();
-            }
-            HandOverRelease(&ended);
-            ended.set_value();
-        },
-        Qt::QueuedConnection);
+    PostToThreadOf(&receiver_, [&] {
+        if constexpr (std::is_void_v<Result>) {
+            fn();
+        } else {
+            result = fn();
+        }
+        HandOverRelease(&ended);
+        ended.set_value();
+    });
     waited.wait();
     HandOverAcquire(&ended);
     if constexpr (!std::is_void_v<Result>) {

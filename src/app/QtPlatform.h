@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "app/ThreadHandOver.h"
 #include "flows/Mp3ScanFlow.h"
 #include "platform/Platform.h"
 
@@ -48,6 +49,8 @@ class QtPlatform : public QObject, public Platform, public FragmentChooser {
 
     MainWindow* window_ = nullptr;  // cleared by the application before the window goes
     bool clipboardHasText_ = false;
+    // Carries calls from other threads out on the user-interface thread.
+    HandOverReceiver receiver_;
 };
 
 // Qt's filter text of a file dialog filter: "description (pattern pattern)"; "*.*" means

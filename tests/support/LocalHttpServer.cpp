@@ -62,6 +62,13 @@ struct LocalHttpServer::Impl {
     int port = 0;
     std::atomic<bool> stopping{false};
     mutable std::mutex mutex;
+    // cpp-httplib's writers of streamed answers share a buffer between connections: the
+    // server's threads write one at a time.
+    std::mutex sinkMutex;
+    bool Write(httplib::DataSink& sink, const char* data, std::size_t size) {
+        std::lock_guard lock(sinkMutex);
+        return sink.write(data, size);
+    }
     std::map<std::string, HttpReply> replies;
     std::vector<std::string> requests;
 
@@ -86,7 +93,7 @@ struct LocalHttpServer::Impl {
             auto piece = std::make_shared<std::string>(reply.body);
             response.set_chunked_content_provider(
                 reply.contentType, [this, piece](std::size_t, httplib::DataSink& sink) {
-                    return !stopping && sink.write(piece->data(), piece->size());
+                    return !stopping && Write(sink, piece->data(), piece->size());
                 });
         } else if (reply.stall) {
             response.set_content_provider(
@@ -106,7 +113,7 @@ struct LocalHttpServer::Impl {
                         return false;
                     }
                     if (drip == 0) {
-                        return sink.write(body->data() + offset, cut - offset);
+                        return Write(sink, body->data() + offset, cut - offset);
                     }
                     if (offset > 0) {
                         for (int waited = 0; waited < drip; waited += 5) {
@@ -116,18 +123,19 @@ struct LocalHttpServer::Impl {
                             std::this_thread::sleep_for(std::chrono::milliseconds(5));
                         }
                     }
-                    return sink.write(body->data() + offset, 1);
+                    return Write(sink, body->data() + offset, 1);
                 });
         } else if (reply.chunked) {
             auto body = std::make_shared<std::string>(reply.body);
             response.set_chunked_content_provider(
-                reply.contentType, [body](std::size_t offset, httplib::DataSink& sink) {
+                reply.contentType, [this, body](std::size_t offset, httplib::DataSink& sink) {
                     if (offset >= body->size()) {
+                        std::lock_guard lock(sinkMutex);
                         sink.done();
                         return true;
                     }
                     std::size_t length = std::min<std::size_t>(4096, body->size() - offset);
-                    return sink.write(body->data() + offset, length);
+                    return Write(sink, body->data() + offset, length);
                 });
         } else {
             response.set_content(reply.body, reply.contentType.c_str());

@@ -120,7 +120,7 @@ void ScriptedPlatform::UpdateStatusBar() {
 }
 
 MsgResult ScriptedPlatform::ChooseFragments(const std::string& heading,
-                                                const std::vector<FragmentRow>& rows) {
+                                            const std::vector<FragmentRow>& rows) {
     std::lock_guard lock(mutex_);
     fragmentHeadings.push_back(heading);
     fragmentDialogs.push_back(rows);
