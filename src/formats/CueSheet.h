@@ -34,6 +34,12 @@ CueSheetRead ParseCueSheet(std::string_view text, TimeFormat format,
 // callers refuse such documents first (FirstTrackBeforeCueOrigin).
 std::string WriteCueSheet(TrackList& doc, TimeFormat format);
 
+// The cue sheet text of a document as it stands (WriteCueSheet without naming the audio file).
+std::string CueSheetText(const TrackList& doc, TimeFormat format);
+// The base name of the FILE line: the audio file, else "artist - title", the title, the disc
+// ID, or "filename".
+std::string CueSheetBaseName(const TrackList& doc);
+
 // The number (1-based) of the first track whose INDEX or PREGAP time would be negative in a
 // cue sheet (it starts before frame 0, or before the first track and before frame 150), or 0
 // when every time can be written.

@@ -8,7 +8,7 @@
 namespace tracklore {
 
 namespace {
-std::string BaseName(const TrackList& doc) {
+std::string BaseNameOf(const TrackList& doc) {
     if (!doc.cd.audioFile.empty()) {
         return FileNamePart(doc.cd.audioFile);
     }
@@ -48,8 +48,8 @@ int FirstTrackBeforeCueOrigin(const TrackList& doc) {
     return 0;
 }
 
-std::string WriteCueSheet(TrackList& doc, TimeFormat format) {
-    const std::string base = BaseName(doc);
+std::string CueSheetText(const TrackList& doc, TimeFormat format) {
+    const std::string base = BaseNameOf(doc);
     std::string text;
     auto line = [&text](const std::string& content) {
         text += content;
@@ -99,8 +99,17 @@ std::string WriteCueSheet(TrackList& doc, TimeFormat format) {
         }
         line("    INDEX 01 " + FormatTime(std::int64_t{track.start} - origin, format));
     }
+    return text;
+}
+
+std::string CueSheetBaseName(const TrackList& doc) {
+    return BaseNameOf(doc);
+}
+
+std::string WriteCueSheet(TrackList& doc, TimeFormat format) {
+    std::string text = CueSheetText(doc, format);
     if (doc.cd.audioFile.empty()) {
-        doc.cd.audioFile = base;
+        doc.cd.audioFile = BaseNameOf(doc);
     }
     return text;
 }

@@ -97,10 +97,14 @@ std::string RunningExecutablePath() {
 }
 
 void ReadSettings(Settings& settings, const std::string& path, bool withState) {
-    IniFile file;
-    if (!file.Load(path)) {
-        return;
+    std::string bytes;
+    if (ReadWholeFile(path, bytes)) {
+        ReadSettingsText(settings, bytes, withState);
     }
+}
+
+void ReadSettingsText(Settings& settings, std::string_view text, bool withState) {
+    const IniFile file(text);
     auto lookup = [&](std::string_view section, std::string_view name) -> std::string {
         auto value = file.Get(section, name);
         if (!value) {

@@ -29,6 +29,8 @@ std::string RunningExecutablePath();
 // field as it is; a number is the decimal number at the start of its text, truncated toward
 // zero (1.9 gives 1; letters give 0). Nothing is reported.
 void ReadSettings(Settings& settings, const std::string& path, bool withState);
+// The same for the text of a settings file.
+void ReadSettingsText(Settings& settings, std::string_view text, bool withState);
 
 // Writes the state keys when `withState` is set, then the shared keys, in the order in which
 // they are read; every other line of the file stays. The file is replaced safely and its
