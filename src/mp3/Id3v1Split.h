@@ -50,15 +50,19 @@ struct FragmentTable {
 // chunkStart - CarriedBytes + k; before the first chunk the carried bytes are zero.
 class ScanWindow {
   public:
-    ScanWindow() : bytes_(CarriedBytes + ScanChunkSize, 0) {}
-    unsigned char* Chunk() { return bytes_.data() + CarriedBytes; }
-    const unsigned char* Chunk() const { return bytes_.data() + CarriedBytes; }
-    const unsigned char* Data() const { return bytes_.data(); }
+    ScanWindow();
+    unsigned char* Chunk() { return window_ + CarriedBytes; }
+    const unsigned char* Chunk() const { return window_ + CarriedBytes; }
+    const unsigned char* Data() const { return window_; }
     // Keeps the last CarriedBytes of the window of a chunk of `chunkBytes` bytes for the next.
     void Carry(std::size_t chunkBytes);
 
   private:
+    // The chunk starts on a cache line: the reads fill it and the search walks it in whole
+    // lines, whatever the heap gave the buffer.
+    static constexpr std::size_t Alignment = 64;
     std::vector<unsigned char> bytes_;
+    unsigned char* window_ = nullptr;
 };
 
 // Looks for valid ID3v1 records that lie wholly within the window (`windowLength` bytes,
