@@ -1,7 +1,6 @@
 // Turns resources/strings.de.tsv (number, TAB, name, TAB, UTF-8 text) into a C++ source file
-// that holds the texts as Windows-1252 bytes, and a header that gives every entry its id
-// (str::Name). Fails the build on a malformed line, a duplicate number or name, or a
-// character that Windows-1252 cannot hold.
+// that holds the texts (UTF-8), and a header that gives every entry its id (str::Name). Fails
+// the build on a malformed line, a duplicate number or name, or text that is not UTF-8.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -134,11 +133,7 @@ int main(int argc, char** argv) {
             std::cerr << argv[1] << ":" << lineNumber << ": not UTF-8\n";
             return 1;
         }
-        std::string bytes = tracklore::Utf8ToCp1252(text);
-        if (tracklore::Cp1252ToUtf8(bytes) != text) {
-            std::cerr << argv[1] << ":" << lineNumber << ": character outside Windows-1252\n";
-            return 1;
-        }
+        const std::string& bytes = text;
         if (bytes.size() > 2046) {
             std::cerr << argv[1] << ":" << lineNumber << ": text longer than 2046 bytes\n";
             return 1;

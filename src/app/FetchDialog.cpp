@@ -35,7 +35,7 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
     // Each entry carries its place in the category list; the box shows them sorted.
     const std::vector<std::string> categories = FetchCategories(session_.strings);
     for (std::size_t i = 0; i < categories.size(); ++i) {
-        category_->addItem(FromCp1252(categories[i]), static_cast<int>(i));
+        category_->addItem(FromText(categories[i]), static_cast<int>(i));
     }
     category_->model()->sort(0);
     const QString preset = Text(str::FetchDefaultCategory);
@@ -85,7 +85,7 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
 
 void FetchDialog::accept() {
     std::optional<FetchRequest> request =
-        ValidateFetchRequest(ToCp1252(category_->currentText()), ToCp1252(discId_->text()));
+        ValidateFetchRequest(ToText(category_->currentText()), ToText(discId_->text()));
     if (!request) {
         return;
     }

@@ -55,8 +55,8 @@ FragmentDialog::FragmentDialog(const QString& heading, const std::vector<Fragmen
     label->setBuddy(list_);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const FragmentRow& row = rows[i];
-        const QString texts[4] = {FromCp1252(row.number), FromCp1252(row.artist),
-                                  FromCp1252(row.title), FromCp1252(row.size)};
+        const QString texts[4] = {FromText(row.number), FromText(row.artist), FromText(row.title),
+                                  FromText(row.size)};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);

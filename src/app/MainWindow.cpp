@@ -109,8 +109,8 @@ void TrackListModel::Rebuild(const tracklore::TrackList& doc, TimeFormat format)
     rows_.reserve(static_cast<std::size_t>(doc.trackCount));
     for (int i = 0; i < doc.trackCount; ++i) {
         auto texts = TrackRowTexts(doc, i, format, UiStrings());
-        rows_.push_back({FromCp1252(texts[0]), FromCp1252(texts[1]), FromCp1252(texts[2]),
-                         FromCp1252(texts[3])});
+        rows_.push_back(
+            {FromText(texts[0]), FromText(texts[1]), FromText(texts[2]), FromText(texts[3])});
     }
     endResetModel();
 }
@@ -121,7 +121,7 @@ void TrackListModel::UpdateTexts(const tracklore::TrackList& doc, TimeFormat for
         auto texts = TrackRowTexts(doc, i, format, UiStrings());
         for (int column = 1; column < 4; ++column) {
             rows_[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)] =
-                FromCp1252(texts[static_cast<std::size_t>(column)]);
+                FromText(texts[static_cast<std::size_t>(column)]);
         }
     }
     if (count > 0) {
@@ -418,7 +418,6 @@ void MainWindow::CreateControls() {
         e->setGeometry(place);
         e->setAcceptDrops(false);  // files dropped on a field open as documents
         if (restricted) {
-            e->setValidator(new Cp1252Validator(e));
         }
         connect(e, &QLineEdit::textChanged, this, [this, e] { AlbumFieldEdited(e); });
         return e;
@@ -451,9 +450,8 @@ void MainWindow::CreateControls() {
     genreBox_->lineEdit()->setToolTip(Text(str::TipAlbumGenre));
     genreBox_->lineEdit()->setMaxLength(static_cast<int>(decltype(CdInfo::genre)::maxLength));
     genreBox_->lineEdit()->setAcceptDrops(false);
-    genreBox_->setValidator(new Cp1252Validator(genreBox_));
     for (const GenreEntry& entry : GenreEntries()) {
-        genreBox_->addItem(FromCp1252(entry.name), entry.number);
+        genreBox_->addItem(FromText(entry.name), entry.number);
     }
     genreBox_->setMaxVisibleItems(
         std::max(1, (400 - 2) / std::max(1, QFontMetrics(fonts_.normal).height() + 2)));
@@ -526,10 +524,10 @@ void MainWindow::RefreshMainWindow() {
     refreshing_ = true;
     const tracklore::TrackList& doc = session_.doc;
     model_->Rebuild(doc, session_.timeFormat());
-    titleEdit_->setText(FromCp1252(doc.cd.title.str()));
-    artistEdit_->setText(FromCp1252(doc.cd.artist.str()));
-    yearEdit_->setText(FromCp1252(doc.cd.year.str()));
-    genreBox_->setEditText(FromCp1252(doc.cd.genre.str()));
+    titleEdit_->setText(FromText(doc.cd.title.str()));
+    artistEdit_->setText(FromText(doc.cd.artist.str()));
+    yearEdit_->setText(FromText(doc.cd.year.str()));
+    genreBox_->setEditText(FromText(doc.cd.genre.str()));
     UpdateTitle();
     UpdateStatusBar();
     refreshing_ = false;
@@ -542,7 +540,7 @@ void MainWindow::RefreshTrackTexts() {
 
 void MainWindow::UpdateTitle() {
     // Qt reads "[*]" in a title as the place of its own modified mark; doubled it shows.
-    QString title = FromCp1252(WindowTitle(session_.doc, session_.strings));
+    QString title = FromText(WindowTitle(session_.doc, session_.strings));
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title);
 }
@@ -552,7 +550,7 @@ void MainWindow::UpdateStatusBar() {
         return;  // the parts come back when the menu loop ends
     }
     auto texts = StatusBarTexts(session_.doc, session_.timeFormat(), session_.strings);
-    status_->SetParts({FromCp1252(texts[0]), FromCp1252(texts[1]), FromCp1252(texts[2])});
+    status_->SetParts({FromText(texts[0]), FromText(texts[1]), FromText(texts[2])});
 }
 
 int MainWindow::SelectedTrack() const {
@@ -725,7 +723,7 @@ void MainWindow::AlbumFieldEdited(QLineEdit* edit) {
         return;
     }
     CdInfo& cd = session_.doc.cd;
-    std::string text = ToCp1252(edit->text());
+    std::string text = ToText(edit->text());
     if (edit == titleEdit_) {
         cd.title = text;
     } else if (edit == artistEdit_) {
@@ -740,7 +738,7 @@ void MainWindow::GenreEdited() {
     if (refreshing_) {
         return;
     }
-    session_.doc.cd.genre = ToCp1252(genreBox_->currentText());
+    session_.doc.cd.genre = ToText(genreBox_->currentText());
     SetModified(session_, true);
 }
 

@@ -152,7 +152,7 @@ void Mp3ScanProgressDialog::FirstShown() {
 
 void Mp3ScanProgressDialog::ShowProgress(int percent) {
     bar_->setValue(percent);
-    percent_->setText(FromCp1252(UiStrings().Format(str::PercentText, {percent})));
+    percent_->setText(FromText(UiStrings().Format(str::PercentText, {percent})));
 }
 
 void Mp3ScanProgressDialog::StartWorker() {

@@ -90,11 +90,11 @@ QString ButtonText(QMessageBox::StandardButton button) {
 
 QString QtFilterText(const FileFilter& filter) {
     QStringList patterns;
-    for (const QString& piece : FromCp1252(filter.pattern).split(';', Qt::SkipEmptyParts)) {
+    for (const QString& piece : FromText(filter.pattern).split(';', Qt::SkipEmptyParts)) {
         QString pattern = piece.trimmed();
         patterns << (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern);
     }
-    return FromCp1252(filter.description) + QStringLiteral(" (") + patterns.join(' ') +
+    return FromText(filter.description) + QStringLiteral(" (") + patterns.join(' ') +
            QStringLiteral(")");
 }
 
@@ -169,8 +169,8 @@ QWidget* QtPlatform::ActiveOwner() const {
 MsgResult QtPlatform::ShowMessage(const Message& message) {
     return OnUiThread([&] {
         QMessageBox box(ActiveOwner());
-        box.setWindowTitle(FromCp1252(message.caption));
-        box.setText(WithPlainLineBreaks(FromCp1252(message.text)));
+        box.setWindowTitle(FromText(message.caption));
+        box.setText(WithPlainLineBreaks(FromText(message.text)));
         box.setTextFormat(Qt::PlainText);
         box.setIcon(IconOf(message.icon));
         std::vector<ButtonChoice> choices = ButtonsOf(message.buttons);
@@ -213,7 +213,7 @@ MsgResult QtPlatform::ShowMessage(const Message& message) {
 std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogRequest& request,
                                                           bool save) {
     return OnUiThread([&]() -> std::optional<FileDialogResult> {
-        QFileDialog dialog(ActiveOwner(), FromCp1252(request.title));
+        QFileDialog dialog(ActiveOwner(), FromText(request.title));
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -258,8 +258,8 @@ std::optional<FileDialogResult> QtPlatform::ChooseSaveFile(const FileDialogReque
 std::optional<std::string> QtPlatform::BrowseForFolder(const std::string& title,
                                                        const std::string& startPath) {
     return OnUiThread([&]() -> std::optional<std::string> {
-        QString folder = QFileDialog::getExistingDirectory(ActiveOwner(), FromCp1252(title),
-                                                           FromPath(startPath));
+        QString folder =
+            QFileDialog::getExistingDirectory(ActiveOwner(), FromText(title), FromPath(startPath));
         if (folder.isEmpty()) {
             return std::nullopt;
         }
@@ -273,13 +273,13 @@ std::string QtPlatform::ReadClipboardText() {
         if (!data || !data->hasText()) {
             return std::string();
         }
-        return ToCp1252(data->text());
+        return ToText(data->text());
     });
 }
 
 void QtPlatform::PutClipboardText(const std::string& text) {
     OnUiThread([&] {
-        QGuiApplication::clipboard()->setText(FromCp1252(text), QClipboard::Clipboard);
+        QGuiApplication::clipboard()->setText(FromText(text), QClipboard::Clipboard);
         clipboardHasText_ = true;
     });
 }
@@ -338,7 +338,7 @@ MsgResult QtPlatform::ChooseFragments(const std::string& heading,
         QWidget* owner = ActiveOwner();
         const UiFonts fonts =
             window_ ? window_->Fonts() : MakeUiFonts(owner ? owner->logicalDpiY() : 96.0);
-        FragmentDialog dialog(FromCp1252(heading), rows, fonts, owner);
+        FragmentDialog dialog(FromText(heading), rows, fonts, owner);
         return FragmentDialog::AnswerOf(dialog.exec());
     });
 }

@@ -2,17 +2,16 @@
 
 #include <QFile>
 
-#include "model/Cp1252.h"
 #include "resources/Strings.h"
 
 namespace tracklore::app {
 
-QString FromCp1252(std::string_view text) {
-    return QString::fromStdString(Cp1252ToUtf8(text));
+QString FromText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string ToCp1252(const QString& text) {
-    return Utf8ToCp1252(text.toStdString());
+std::string ToText(const QString& text) {
+    return text.toStdString();
 }
 
 namespace {
@@ -28,7 +27,7 @@ const StringTable& UiStrings() {
 }
 
 QString Text(StringId id) {
-    return FromCp1252(uiStrings->Text(id));
+    return FromText(uiStrings->Text(id));
 }
 
 QString WithPlainLineBreaks(QString text) {
@@ -41,23 +40,6 @@ QString FromPath(const std::string& path) {
 
 std::string ToPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-
-bool IsCp1252Text(const QString& text) {
-    for (char32_t code : text.toUcs4()) {
-        if (code == U'?') {
-            continue;
-        }
-        std::string utf8 = QString::fromUcs4(&code, 1).toStdString();
-        if (Utf8ToCp1252(utf8) == "?") {
-            return false;
-        }
-    }
-    return true;
-}
-
-QValidator::State Cp1252Validator::validate(QString& input, int&) const {
-    return IsCp1252Text(input) ? Acceptable : Invalid;
 }
 
 }  // namespace tracklore::app

@@ -39,7 +39,6 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
     words_ = new QLineEdit(this);
     SetControlId(words_, 101);
     words_->setMaxLength(WordsLimit);
-    words_->setValidator(new Cp1252Validator(words_));
     words_->setToolTip(Text(str::TipSearchWords));
     place(words_, 48, 7, 150, 12);
 
@@ -94,7 +93,7 @@ void SearchDialog::ShowResults() {
     }
     list_->clear();
     for (std::size_t i = 0; i < results_.entries.size(); ++i) {
-        auto* item = new QListWidgetItem(FromCp1252(results_.entries[i].title));
+        auto* item = new QListWidgetItem(FromText(results_.entries[i].title));
         item->setData(Qt::UserRole, static_cast<int>(i));
         list_->addItem(item);
     }
@@ -102,7 +101,7 @@ void SearchDialog::ShowResults() {
 }
 
 void SearchDialog::Search() {
-    const std::string words = ToCp1252(words_->text());
+    const std::string words = ToText(words_->text());
     if (searching_ || Trim(words).empty()) {
         return;
     }
@@ -118,7 +117,8 @@ void SearchDialog::Search() {
     // shown here once it has ended.
     SearchOutcome found;
     QEventLoop wait;
-    const SearchOptions options = searchOptions_;
+    SearchOptions options = searchOptions_;
+    options.legacyCodePage = session_.settings.LegacyCodePage;
     const StringTable& strings = session_.strings;
     runner_.Start<SearchOutcome>(
         [this, words, options, &strings](const JobContext&) {
@@ -149,7 +149,7 @@ void SearchDialog::SelectionChanged() {
     if (!item || !item->isSelected() || !item->data(Qt::UserRole).isValid()) {
         return;
     }
-    status_->setText(FromCp1252(SearchStatusText(
+    status_->setText(FromText(SearchStatusText(
         results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()), session_.strings)));
 }
 

@@ -54,10 +54,9 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
 
     group(101, str::SettingsFreeDbGroup, 7, 5, 229, 50);
     QLabel* urlLabel = label(str::SettingsUrlLabel, 13, 17, 45, 10);
-    url_ = new QLineEdit(FromCp1252(settings.URL), this);
+    url_ = new QLineEdit(FromText(settings.URL), this);
     SetControlId(url_, 102);
     url_->setMaxLength(static_cast<int>(MaxSettingsValueLength));
-    url_->setValidator(new Cp1252Validator(url_));
     url_->setToolTip(Text(str::TipUrl));
     url_->setCursorPosition(0);
     place(url_, 63, 16, 165, 12);
@@ -118,7 +117,7 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
 }
 
 void SettingsDialog::accept() {
-    const std::string url = ToCp1252(url_->text());
+    const std::string url = ToText(url_->text());
     if (url.find("%x") == std::string::npos || url.find("%y") == std::string::npos) {
         // The text names the markers itself: shown as it stands, not as a format.
         Message message;

@@ -25,14 +25,14 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     const DialogBaseUnits units = place.units;
 
     auto* group =
-        new QGroupBox(FromCp1252(UiStrings().Format(str::TrackGroup, {shown_.number})), this);
+        new QGroupBox(FromText(UiStrings().Format(str::TrackGroup, {shown_.number})), this);
     SetControlId(group, 101);
     group->setFont(fonts.bold);
     place(group, 8, 6, 190, 71);
 
     auto* lengthLabel = new QLabel(Text(str::TrackLengthLabel), this);
     place(lengthLabel, 16, 22, 35, 8);
-    length_ = new QLineEdit(FromCp1252(shown_.lengthText), this);
+    length_ = new QLineEdit(FromText(shown_.lengthText), this);
     SetControlId(length_, 102);
     length_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     length_->setMaxLength(LengthFieldLimit);
@@ -47,8 +47,7 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     title_ = new QLineEdit(this);
     SetControlId(title_, 104);
     title_->setMaxLength(TextFieldLimit);
-    title_->setValidator(new Cp1252Validator(title_));
-    title_->setText(FromCp1252(shown_.title));
+    title_->setText(FromText(shown_.title));
     title_->setToolTip(Text(str::TipTrackTitle));
     place(title_, 52, 39, 137, 12);
 
@@ -57,8 +56,7 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
     performer_ = new QLineEdit(this);
     SetControlId(performer_, 105);
     performer_->setMaxLength(TextFieldLimit);
-    performer_->setValidator(new Cp1252Validator(performer_));
-    performer_->setText(FromCp1252(shown_.performer));
+    performer_->setText(FromText(shown_.performer));
     performer_->setToolTip(Text(str::TipTrackPerformer));
     place(performer_, 52, 56, 137, 12);
 
@@ -84,9 +82,9 @@ TrackDialog::TrackDialog(Session& session, int index, const UiFonts& fonts, QWid
 
 void TrackDialog::accept() {
     TrackPropertiesEdit edit;
-    edit.lengthText = ToCp1252(length_->text());
-    edit.title = ToCp1252(title_->text());
-    edit.performer = ToCp1252(performer_->text());
+    edit.lengthText = ToText(length_->text());
+    edit.title = ToText(title_->text());
+    edit.performer = ToText(performer_->text());
     bool stored = ConfirmTrackProperties(session_, index_, shown_, edit, [this] {
         length_->setFocus();
         length_->selectAll();

@@ -64,6 +64,7 @@ void TransferDialog::FirstShown() {
 
 void TransferDialog::StartWorker() {
     const std::string url = session_.settings.URL;
+    options_.legacyCodePage = session_.settings.LegacyCodePage;
     runner_.Start<FetchOutcome>(
         [this, url](const JobContext& job) {
             // The dialog's own flag asks for the cancel, as the console's does.

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "flows/DocumentFlow.h"
-#include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/Text.h"
 #include "model/Time.h"
 #include "resources/Strings.h"
@@ -122,20 +122,20 @@ std::string DocumentJson(const TrackList& doc) {
     } else {
         json["kind"] = doc.documentKind == DocumentKindXmcd ? "xmcd" : "cue";
     }
-    json["title"] = Cp1252ToUtf8(doc.cd.title);
-    json["artist"] = Cp1252ToUtf8(doc.cd.artist);
-    json["year"] = Cp1252ToUtf8(doc.cd.year);
-    json["genre"] = Cp1252ToUtf8(doc.cd.genre);
-    json["discId"] = Cp1252ToUtf8(doc.cd.discId);
+    json["title"] = ValidUtf8(doc.cd.title.str());
+    json["artist"] = ValidUtf8(doc.cd.artist.str());
+    json["year"] = ValidUtf8(doc.cd.year.str());
+    json["genre"] = ValidUtf8(doc.cd.genre.str());
+    json["discId"] = ValidUtf8(doc.cd.discId.str());
     json["totalSeconds"] = doc.cd.totalSeconds;
-    json["audioFile"] = Cp1252ToUtf8(doc.cd.audioFile);
+    json["audioFile"] = ValidUtf8(doc.cd.audioFile.str());
     json["tracks"] = nlohmann::ordered_json::array();
     for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
         const Track& track = doc.tracks[i];
         nlohmann::ordered_json entry;
         entry["number"] = i + 1;
-        entry["title"] = Cp1252ToUtf8(track.title);
-        entry["performer"] = Cp1252ToUtf8(track.performer);
+        entry["title"] = ValidUtf8(track.title.str());
+        entry["performer"] = ValidUtf8(track.performer.str());
         entry["start"] = track.start;
         entry["length"] = TrackLength(doc, i);
         json["tracks"].push_back(entry);
@@ -145,7 +145,7 @@ std::string DocumentJson(const TrackList& doc) {
 
 std::string DocumentText(const TrackList& doc, TimeFormat format, const StringTable& strings) {
     auto line = [&strings](StringId labelId, const std::string& value) {
-        return Cp1252ToUtf8(strings.Format(labelId, {value})) + "\n";
+        return strings.Format(labelId, {value}) + "\n";
     };
     std::string text;
     if (!doc.documentPath.empty()) {
@@ -161,17 +161,17 @@ std::string DocumentText(const TrackList& doc, TimeFormat format, const StringTa
                      ? FormatTimeShort(std::int64_t{doc.cd.totalSeconds} * FramesPerSecond, format)
                      : std::string(strings.Text(str::UnknownLength)));
     text += line(str::CliAudioFileLine, doc.cd.audioFile);
-    text += "\n" + Cp1252ToUtf8(strings.Text(str::CliTrackHeading)) + "\n";
+    text += "\n" + std::string(strings.Text(str::CliTrackHeading)) + "\n";
     for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
         const Track& track = doc.tracks[i];
         std::int32_t length = TrackLength(doc, i);
         std::string lengthText = length == UnknownLength
                                      ? std::string(strings.Text(str::UnknownLength))
                                      : FormatTime(length, format);
-        text += Cp1252ToUtf8(strings.Format(str::CliTrackLine,
-                                            {i + 1, FormatTime(track.start, format), lengthText,
-                                             track.performer.str(), track.title.str()})) +
-                "\n";
+        text +=
+            (strings.Format(str::CliTrackLine, {i + 1, FormatTime(track.start, format), lengthText,
+                                                track.performer.str(), track.title.str()})) +
+            "\n";
     }
     return text;
 }
@@ -212,7 +212,7 @@ const StringTable& ConsoleStrings() {
 }
 
 std::string ConsoleText(StringId id, std::initializer_list<FormatArg> args) {
-    return FormatText(Cp1252ToUtf8(ConsoleStrings().Text(id)), args);
+    return FormatText(ConsoleStrings().Text(id), args);
 }
 
 int UsageError(const std::string& text) {

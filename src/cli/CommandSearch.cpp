@@ -2,8 +2,8 @@
 
 #include "cli/CancelOnInterrupt.h"
 #include "cli/Cli.h"
-#include "freedb/Search.h"
 #include "flows/FreeDbFlow.h"
+#include "freedb/Search.h"
 #include "model/Cp1252.h"
 #include "model/Text.h"
 
@@ -19,7 +19,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
     // The words as the search field would hold them: joined by blanks, in Windows-1252.
     std::string words;
     for (const auto& word : args.Positional()) {
-        words += (words.empty() ? "" : " ") + Utf8ToCp1252(word);
+        words += (words.empty() ? "" : " ") + word;
     }
     if (Trim(words).empty()) {
         return UsageError(str::CliSearchNeeds);
@@ -46,8 +46,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
     const int status = app.Finish(!cancelled && results.messageLine != str::SearchIdle);
     if (status == ExitOk) {
         for (const auto& entry : results.entries) {
-            std::cout << Cp1252ToUtf8(entry.category) << '\t' << Cp1252ToUtf8(entry.discId) << '\t'
-                      << Cp1252ToUtf8(entry.title) << '\n';
+            std::cout << entry.category << '\t' << entry.discId << '\t' << entry.title << '\n';
         }
     }
     return status;

@@ -22,7 +22,7 @@ std::string ConsoleMessageText(const std::string& caption, const std::string& te
         }
         plain += text[i];
     }
-    return Cp1252ToUtf8(caption) + ": " + Cp1252ToUtf8(plain);
+    return caption + ": " + plain;
 }
 
 void ConsolePlatform::PresetOpenFile(std::string path, int filterIndex) {
@@ -160,10 +160,9 @@ std::optional<std::string> ConsolePlatform::BrowseForFolder(const std::string&,
 MsgResult ConsolePlatform::ChooseFragments(const std::string& heading,
                                            const std::vector<FragmentRow>& rows) {
     if (printFragmentRows && output) {
-        *output += Cp1252ToUtf8(heading) + "\n";
+        *output += heading + "\n";
         for (const auto& row : rows) {
-            *output += Cp1252ToUtf8(row.number) + "\t" + Cp1252ToUtf8(row.artist) + "\t" +
-                       Cp1252ToUtf8(row.title) + "\t" + Cp1252ToUtf8(row.size) + "\n";
+            *output += row.number + "\t" + row.artist + "\t" + row.title + "\t" + row.size + "\n";
         }
     }
     // The dialog's focused button is "Ja".

@@ -34,11 +34,38 @@ std::string MakeCsvTable(const TrackList& doc, TimeFormat format, const StringTa
 }
 
 const ExportFormat ExportFormats[4] = {
-    {"xml", ".xml", ExportFilterXml, MakeXmlText},
-    {"html", ".html", ExportFilterHtml, MakeHtmlText},
-    {"txt", ".txt", ExportFilterText, MakeTextList},
-    {"csv", ".csv", ExportFilterCsv, MakeCsvTable},
+    {"xml", ".xml", ExportFilterXml, MakeXmlText, ExportEncoding::Markup},
+    {"html", ".html", ExportFilterHtml, MakeHtmlText, ExportEncoding::Markup},
+    {"txt", ".txt", ExportFilterText, MakeTextList, ExportEncoding::Document},
+    {"csv", ".csv", ExportFilterCsv, MakeCsvTable, ExportEncoding::Table},
 };
+
+TextEncoding ExportTextEncoding(const ExportFormat& format, std::string_view text,
+                                const TextEncoding& documentEncoding) {
+    using Kind = TextEncoding::Kind;
+    switch (format.encoding) {
+        case ExportEncoding::Markup:
+            return FitsLatin1(text) ? LegacyEncoding("ISO-8859-1") : TextEncoding{Kind::Utf8, {}};
+        case ExportEncoding::Document:
+            return documentEncoding;
+        case ExportEncoding::Table:
+            return documentEncoding.kind == Kind::Utf8 ? TextEncoding{Kind::Utf8Bom, {}}
+                                                       : documentEncoding;
+    }
+    return documentEncoding;
+}
+
+std::string DeclareUtf8(std::string_view text) {
+    std::string out(text);
+    const std::string_view declaration = "encoding=\"iso-8859-1\"";
+    if (std::size_t at = out.find(declaration); at != std::string::npos) {
+        out.replace(at, declaration.size(), "encoding=\"utf-8\"");
+    } else if (std::size_t head = out.find("<head>"); head != std::string::npos) {
+        const std::size_t end = out.find('\n', head);
+        out.insert(end == std::string::npos ? head + 6 : end + 1, "<meta charset=\"utf-8\">\r\n");
+    }
+    return out;
+}
 
 const ExportFormat& ExportFormatForFilter(int filterIndex) {
     for (const ExportFormat& format : ExportFormats) {
@@ -62,6 +89,5 @@ std::string MakeExportText(const TrackList& doc, TimeFormat format, int filterIn
                            const StringTable& strings) {
     return ExportFormatForFilter(filterIndex).write(doc, format, strings);
 }
-
 
 }  // namespace tracklore

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "model/Cp1252.h"
 #include "model/Time.h"
 #include "resources/Strings.h"
 
@@ -64,11 +65,20 @@ std::string MakeDocument(const TrackList& doc, TimeFormat format, const StringTa
 std::string EscapeText(std::string_view text, EscapeMode mode) {
     std::string out;
     out.reserve(text.size() + text.size() / 4);
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 32) {
-            continue;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t cp = 0;
+        std::size_t length = DecodeUtf8(text, i, cp);
+        if (length == 0) {
+            cp = 0xFFFD;
+            length = 1;
         }
+        const std::string_view character = text.substr(i, length);
+        i += length;
+        if (cp < 32) {
+            continue;  // control characters
+        }
+        const char c = static_cast<char>(cp < 0x80 ? cp : 0);
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -85,13 +95,19 @@ std::string EscapeText(std::string_view text, EscapeMode mode) {
             default:
                 break;
         }
+        // The named entity of a character that has one, as the Windows-1252 table lists them.
+        const int byte = cp >= 0x80 ? CodePointToCp1252(cp) : -1;
         if (mode == EscapeMode::Html && byte >= 0x80 && HtmlEntities[byte - 0x80] != nullptr) {
             out += '&';
             out += HtmlEntities[byte - 0x80];
             out += ';';
             continue;
         }
-        out += c;
+        if (length == 1 && cp == 0xFFFD) {
+            AppendUtf8(out, cp);
+            continue;
+        }
+        out += character;
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #include "formats/CueSheet.h"
 #include "formats/Xmcd.h"
 #include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "resources/Strings.h"
@@ -13,6 +14,17 @@ namespace tracklore {
 namespace {
 constexpr int SaveFilterXmcd = 2;
 }  // namespace
+
+std::optional<std::string> EncodeForSaving(Session& session, std::string_view text,
+                                           const TextEncoding& encoding) {
+    EncodedText encoded = EncodeText(text, encoding);
+    if (!encoded.ok()) {
+        ShowError(session, str::CharacterNotInEncoding,
+                  {CharacterName(*encoded.unfit), encoding.Name()});
+        return std::nullopt;
+    }
+    return std::move(encoded.bytes);
+}
 
 int ReadDocumentText(Session& session, const std::string& text, const std::string& directory) {
     DocumentRead read = ParseDocumentText(text, session.timeFormat(), MeasureBeside(directory));
@@ -44,14 +56,15 @@ bool OpenDocument(Session& session, const std::string& path) {
     }
     TrackList& doc = session.doc;
     std::string dir = DirPart(path);
-    const int kind = ReadDocumentText(session, DocumentTextFromBytes(bytes),
-                                      dir.empty() ? std::string("./") : dir);
+    const DecodedText decoded = DecodeDocumentBytes(bytes, session.settings.LegacyCodePage);
+    const int kind = ReadDocumentText(session, decoded.text, dir.empty() ? std::string("./") : dir);
     const bool ok = kind != 0;
     if (ok) {
         if (doc.cd.audioFile.empty()) {
-            doc.cd.audioFile = StripExtension(FileNamePart(path));
+            doc.cd.audioFile = FileNameText(StripExtension(FileNamePart(path)));
         }
         doc.documentKind = kind;
+        doc.encoding = decoded.encoding;
         doc.documentPath = path;
         SetModified(session, false);
     } else {
@@ -135,7 +148,7 @@ bool SaveDocument(Session& session, bool saveAs) {
         }
         name = chosen->path;
         kind = chosen->filterIndex == SaveFilterXmcd ? DocumentKindXmcd : DocumentKindCue;
-        newAudioFile = FileNamePart(StripExtension(name));
+        newAudioFile = FileNameText(FileNamePart(StripExtension(name)));
     } else {
         name = doc.documentPath;
     }
@@ -152,16 +165,23 @@ bool SaveDocument(Session& session, bool saveAs) {
     const std::string text = kind == DocumentKindXmcd
                                  ? WriteXmcd(written)
                                  : WriteCueSheet(written, session.timeFormat());
+    const TextEncoding encoding =
+        DocumentSaveEncoding(doc, text, kind, session.settings.SaveEncoding);
+    const std::optional<std::string> bytes = EncodeForSaving(session, text, encoding);
+    if (!bytes) {
+        return false;
+    }
     if (!newAudioFile.empty()) {
         doc.cd.audioFile = newAudioFile;  // Save As names the audio file after the saved file
     }
-    if (!WriteFileSafely(name, text)) {
+    if (!WriteFileSafely(name, *bytes)) {
         ShowError(session, str::CannotOpenFile, {FileNameText(name)});
         return false;
     }
     doc.cd.audioFile = written.cd.audioFile;
     doc.documentPath = name;
     doc.documentKind = kind;
+    doc.encoding = encoding;
     SetModified(session, false);
     session.view.UpdateTitle();
     return true;

@@ -20,6 +20,11 @@ int ReadDocumentText(Session& session, const std::string& text, const std::strin
 // The Open command's file dialog, then OpenDocument. True when a document was opened.
 bool ShowOpenDialog(Session& session);
 
+// The bytes of a text in an encoding; when a character does not fit, message
+// CharacterNotInEncoding names it and the encoding, and nothing comes back.
+std::optional<std::string> EncodeForSaving(Session& session, std::string_view text,
+                                           const TextEncoding& encoding);
+
 // Save (saveAs false) or Save As (true). True when the file was written.
 bool SaveDocument(Session& session, bool saveAs);
 

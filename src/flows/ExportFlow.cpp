@@ -3,6 +3,7 @@
 #include "export/Export.h"
 #include "flows/DocumentFlow.h"
 #include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 
@@ -28,10 +29,21 @@ bool ExportDocument(Session& session) {
     if (!chosen) {
         return false;
     }
-    doc.cd.audioFile = FileNamePart(StripExtension(chosen->path));
-    const std::string text =
-        MakeExportText(doc, session.timeFormat(), chosen->filterIndex, session.strings);
-    if (!WriteFileSafely(chosen->path, text)) {
+    doc.cd.audioFile = FileNameText(FileNamePart(StripExtension(chosen->path)));
+    const ExportFormat& format = ExportFormatForFilter(chosen->filterIndex);
+    std::string text = format.write(doc, session.timeFormat(), session.strings);
+    // The document's save encoding, as a cue sheet of it would be saved.
+    const TextEncoding saveEncoding =
+        DocumentSaveEncoding(doc, text, DocumentKindCue, session.settings.SaveEncoding);
+    const TextEncoding encoding = ExportTextEncoding(format, text, saveEncoding);
+    if (format.encoding == ExportEncoding::Markup && encoding.kind == TextEncoding::Kind::Utf8) {
+        text = DeclareUtf8(text);
+    }
+    const std::optional<std::string> bytes = EncodeForSaving(session, text, encoding);
+    if (!bytes) {
+        return false;
+    }
+    if (!WriteFileSafely(chosen->path, *bytes)) {
         ShowError(session, str::CannotOpenFile, {FileNameText(chosen->path)});
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "flows/Reading.h"
 #include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/Text.h"
 
 namespace tracklore {
@@ -39,7 +40,9 @@ bool RunTransferWorker(Session& session, const FetchRequest& request, TransferFl
             status(progress.status);
         }
     });
-    return ApplyFetchOutcome(session, FetchRecord(session.settings.URL, request, job, options),
+    TransferOptions withCodePage = options;
+    withCodePage.legacyCodePage = session.settings.LegacyCodePage;
+    return ApplyFetchOutcome(session, FetchRecord(session.settings.URL, request, job, withCodePage),
                              flags);
 }
 
@@ -61,7 +64,9 @@ SearchResults ReportSearchOutcome(Session& session, const SearchOutcome& outcome
 SearchResults RunSearch(Session& session, std::string_view words, const SearchOptions& options) {
     static const std::atomic<bool> never{false};
     JobContext job(options.cancel != nullptr ? *options.cancel : never);
-    return ReportSearchOutcome(session, SearchDatabase(words, options, session.strings, job));
+    SearchOptions withCodePage = options;
+    withCodePage.legacyCodePage = session.settings.LegacyCodePage;
+    return ReportSearchOutcome(session, SearchDatabase(words, withCodePage, session.strings, job));
 }
 
 }  // namespace tracklore

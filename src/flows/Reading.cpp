@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "formats/Xmcd.h"
-#include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/Text.h"
 #include "mp3/ByteSource.h"
 #include "mp3/Mpeg.h"
@@ -38,9 +38,10 @@ std::string ResolveAudioPath(const std::string& written, const std::string& dire
     if (IsRegularFile(beside)) {
         return beside;
     }
-    // A sheet written on Windows names the file in Windows-1252; on Linux the name is UTF-8.
-    std::string utf8 = dir + Cp1252ToUtf8(FileNamePart(written));
-    return IsRegularFile(utf8) ? utf8 : std::string();
+    // A file copied from Windows may still carry its Windows-1252 name.
+    const EncodedText legacy = EncodeText(FileNamePart(written), TextEncoding{});
+    const std::string named = dir + legacy.bytes;
+    return legacy.ok() && IsRegularFile(named) ? named : std::string();
 }
 
 }  // namespace

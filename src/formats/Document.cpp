@@ -28,6 +28,38 @@ std::string DocumentTextFromBytes(const std::string& bytes) {
     return text;
 }
 
+DecodedText DecodeDocumentBytes(const std::string& bytes, std::string_view legacyCodePage) {
+    DecodedText decoded = DecodeText(bytes, legacyCodePage);
+    decoded.text = DocumentTextFromBytes(decoded.text);
+    return decoded;
+}
+
+TextEncoding DocumentSaveEncoding(const TrackList& doc, std::string_view text, int kind,
+                                  int saveEncodingSetting) {
+    using Kind = TextEncoding::Kind;
+    switch (saveEncodingSetting) {
+        case SaveEncodingUtf8:
+            return {Kind::Utf8, {}};
+        case SaveEncodingUtf8Bom:
+            return {Kind::Utf8Bom, {}};
+        case SaveEncodingWindows1252:
+            return {};
+        default:
+            break;
+    }
+    const TextEncoding& read = doc.encoding;
+    if (read.kind == Kind::Utf16Le || read.kind == Kind::Utf16Be) {
+        return {Kind::Utf8Bom, {}};
+    }
+    if (EncodeText(text, read).ok()) {
+        return read;
+    }
+    if (FitsWindows1252(text)) {
+        return {};
+    }
+    return {kind == DocumentKindXmcd ? Kind::Utf8 : Kind::Utf8Bom, {}};
+}
+
 DocumentRead ParseDocumentText(std::string_view text, TimeFormat format,
                                const AudioLengthProbe& probe) {
     DocumentRead result;

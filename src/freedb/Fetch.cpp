@@ -149,11 +149,12 @@ FetchOutcome FetchRecord(std::string_view urlTemplate, const FetchRequest& reque
         outcome.status = FetchStatus::TempFailed;
         return outcome;
     }
-    std::optional<std::string> record = RecordText(answer);
-    if (!record) {
+    std::optional<std::string> bytes = RecordText(answer);
+    if (!bytes) {
         outcome.status = FetchStatus::DownloadFailed;
         return outcome;
     }
+    const std::optional<std::string> record = DecodeText(*bytes, options.legacyCodePage).text;
     // An answer that is no record at all (an error page served with a success status) must
     // not cost the user the document.
     XmcdRead read = ParseXmcd(*record);

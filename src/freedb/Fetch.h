@@ -9,6 +9,7 @@
 
 #include "formats/ReadError.h"
 #include "freedb/Download.h"
+#include "model/Encoding.h"
 #include "model/Job.h"
 #include "model/TrackList.h"
 #include "resources/Strings.h"
@@ -62,6 +63,8 @@ using TransferStatus = std::function<void(StringId text)>;
 struct TransferOptions {
     DownloadLimits limits;
     std::string tempFolder;  // empty: the system's temporary folder
+    // The code page of a record that has no byte-order mark and is not UTF-8.
+    std::string legacyCodePage = DefaultLegacyCodePage;
 };
 
 // How the transfer of a record ended.

@@ -125,11 +125,12 @@ SearchOutcome SearchDatabase(std::string_view words, const SearchOptions& option
         outcome.status = job.Cancelled() ? SearchStatus::Cancelled : SearchStatus::DownloadFailed;
         return outcome;
     }
-    std::string page;
-    if (!ReadWholeFile(temp.path(), page)) {
+    std::string bytes;
+    if (!ReadWholeFile(temp.path(), bytes)) {
         outcome.status = SearchStatus::TempFailed;
         return outcome;
     }
+    const std::string page = DecodeText(bytes, options.legacyCodePage).text;
     ForEachLine(page, std::string_view::npos, [&](std::string_view line) {
         std::optional<SearchEntry> entry = ParseResultLine(line, markers);
         if (entry && WordsMatch(entry->title, words)) {

@@ -9,6 +9,7 @@
 
 #include "freedb/Download.h"
 #include "freedb/Fetch.h"
+#include "model/Encoding.h"
 #include "model/Job.h"
 #include "resources/Strings.h"
 
@@ -64,6 +65,8 @@ struct SearchOptions {
     std::string addressFormat;  // empty: SearchAddressFormat()
     DownloadLimits limits;
     std::string tempFolder;  // empty: the system's temporary folder
+    // The code page of a page that declares no byte-order mark and is not UTF-8.
+    std::string legacyCodePage = DefaultLegacyCodePage;
     // The cancel flag of a search run to its end by RunSearch (the editor's runner has its own).
     const std::atomic<bool>* cancel = nullptr;
 };

@@ -11,6 +11,8 @@ constexpr char32_t HighTable[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -29,7 +31,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at text[i]; returns its length, 0 when it is not valid.
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     unsigned char b0 = byte(i);
@@ -80,7 +81,6 @@ int CodePointToCp1252(char32_t cp) {
     }
     return -1;
 }
-}  // namespace
 
 char32_t Cp1252ToCodePoint(unsigned char byte) {
     if (byte >= 0x80 && byte < 0xA0) {

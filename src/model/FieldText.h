@@ -5,19 +5,21 @@
 #include <string>
 #include <string_view>
 
+#include "model/Encoding.h"
+
 namespace tracklore {
 
-// Cuts a text to a field of `capacity`: a field keeps at most capacity - 1 characters. This is
-// the one place the rule lives.
+// Cuts a text to a field of `capacity`: a field keeps at most capacity - 1 characters (a cut
+// never splits a character). This is the one place the rule lives.
 inline std::string CutToField(std::string_view text, std::size_t capacity) {
     if (capacity == 0) {
         return {};
     }
-    return std::string(text.substr(0, capacity - 1));
+    return std::string(FirstCharacters(text, capacity - 1));
 }
 
-// A Windows-1252 text with the capacity of its field in the data model. Every assignment
-// cuts, so no reader or editor can store more than the field holds.
+// A text (UTF-8) with the capacity of its field in the data model, counted in characters.
+// Every assignment cuts, so no reader or editor can store more than the field holds.
 template <std::size_t Capacity>
 class FieldText {
   public:

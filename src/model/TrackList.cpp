@@ -70,6 +70,7 @@ void ResetTrackList(TrackList& list) {
     list.trackCount = 0;
     list.documentPath.clear();
     list.documentKind = DocumentKindCue;
+    list.encoding = TextEncoding{};
 }
 
 }  // namespace tracklore

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/Encoding.h"
 #include "model/FieldText.h"
 
 namespace tracklore {
@@ -55,6 +56,8 @@ struct TrackList {
     std::string documentPath;
     int documentKind = DocumentKindCue;
     bool modified = false;
+    // The encoding the document's file was read in; Windows-1252 for a new document.
+    TextEncoding encoding;
 };
 
 enum class TimeFormat { Msf, Msh };

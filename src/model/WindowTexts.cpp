@@ -1,6 +1,7 @@
 #include "model/WindowTexts.h"
 
 #include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/Text.h"
 #include "model/Time.h"
 #include "resources/Strings.h"

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/TrackList.h"
 #include "mp3/ByteSource.h"
 

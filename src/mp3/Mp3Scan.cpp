@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "formats/CueSheet.h"
+#include "model/Encoding.h"
 #include "model/Text.h"
 #include "mp3/Id3.h"
 #include "mp3/ImportHelpers.h"
@@ -243,8 +244,7 @@ std::string SystemErrorText(int errorCode) {
     std::string text = strerror_l(errorCode, locale);
     const std::string codeset = nl_langinfo_l(CODESET, locale);
     freelocale(locale);
-    // Windows-1252 agrees with ASCII and with ISO 8859-1 on every letter of a message.
-    return codeset == "UTF-8" ? Utf8ToCp1252(text) : text;
+    return codeset == "UTF-8" ? ValidUtf8(text) : DecodeAs(text, LegacyEncoding(codeset));
 }
 
 void CompleteExtractedList(TrackList& doc, const Mp3ScanJob& job, ByteSource& file) {

@@ -6,7 +6,7 @@ namespace tracklore::detail {
 
 struct StringTableEntry {
     int id;
-    const char* text;  // Windows-1252
+    const char* text;  // UTF-8
     std::size_t length;
 };
 

@@ -63,7 +63,7 @@ class StringTable {
     StringTable(const detail::StringTableEntry* entries, std::size_t count)
         : entries_(entries), count_(count) {}
 
-    // The text of an entry as Windows-1252 bytes; empty for an id without text.
+    // The text of an entry (UTF-8); empty for an id without text.
     std::string_view Text(StringId id) const;
     // The text filled with the arguments (FormatText).
     std::string Format(StringId id, std::initializer_list<FormatArg> args) const {

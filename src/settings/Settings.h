@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "model/Encoding.h"
 #include "model/TrackList.h"
 
 namespace tracklore {
 
 // The program's settings, one field per INI key. The nine keys of section State are read at
-// start and written at exit; URL, MSH and Priority are shared by every running copy.
+// start and written at exit; URL, MSH, LegacyCodePage, SaveEncoding and Priority are shared by
+// every running copy.
 struct Settings {
     // [State]
     std::string LastDir;
@@ -25,6 +27,11 @@ struct Settings {
     std::string URL;  // default: string 1084
     // [Formats]
     int MSH = 0;
+    // The code page of text files without a byte-order mark that are not UTF-8 (iconv's name).
+    std::string LegacyCodePage = DefaultLegacyCodePage;
+    // The encoding of every saved document: SaveEncodingAutomatic keeps the one it was read in
+    // where every character fits (see DocumentSaveEncoding); the others force one.
+    int SaveEncoding = 0;
     // [MP3Scan]
     int Priority = 0;
 

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <type_traits>
 
+#include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
 #include "settings/IniFile.h"
@@ -47,6 +48,8 @@ void ForEachKey(bool withState, Fn&& fn) {
     }
     fn(TextKey{FreeDbSection, "URL", &Settings::URL});
     fn(NumberKey{FormatsSection, "MSH", &Settings::MSH});
+    fn(TextKey{FormatsSection, "LegacyCodePage", &Settings::LegacyCodePage});
+    fn(NumberKey{FormatsSection, "SaveEncoding", &Settings::SaveEncoding});
     fn(NumberKey{ScanSection, "Priority", &Settings::Priority});
 }
 
@@ -104,7 +107,8 @@ void ReadSettings(Settings& settings, const std::string& path, bool withState) {
 }
 
 void ReadSettingsText(Settings& settings, std::string_view text, bool withState) {
-    const IniFile file(text);
+    // The file is UTF-8; one written before was Windows-1252.
+    const IniFile file(IsValidUtf8(text) ? std::string(text) : Cp1252ToUtf8(text));
     auto lookup = [&](std::string_view section, std::string_view name) -> std::string {
         auto value = file.Get(section, name);
         if (!value) {

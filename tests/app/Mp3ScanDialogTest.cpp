@@ -571,7 +571,7 @@ TEST(CueTagRoundTrip, WrittenCueSheetIsReadBackByTheScan) {
     EXPECT_TRUE(scanDriver.Finished());
     ASSERT_EQ(scanDriver.seen.size(), 3u);
     EXPECT_EQ(scanDriver.seen[2].text,
-              WithPlainLineBreaks(FromCp1252(FormatString(1064, {VersionText}))));
+              WithPlainLineBreaks(FromText(FormatString(1064, {VersionText}))));
     EXPECT_EQ(scanDriver.seen[2].title, "MP3 Suchergebnisse");
     EXPECT_EQ(scanDriver.seen[2].icon, QMessageBox::Question);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

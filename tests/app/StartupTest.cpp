@@ -14,7 +14,7 @@ namespace {
 
 using tracklore::test::ReadFileBytes;
 
-TEST(Startup, FirstStartWritesTheTwelveKeysAtExit) {
+TEST(Startup, FirstStartWritesEveryKeyAtExit) {
     Editor editor;
     ASSERT_TRUE(editor.Start());
     EXPECT_EQ(editor.app().GetSettings().LastFileMask, "*.mp3");
@@ -25,7 +25,9 @@ TEST(Startup, FirstStartWritesTheTwelveKeysAtExit) {
               "[State]\nLastDir=\nLastMP3Dir=\nLastFileMask=*.mp3\nScanID3v2=1\nScanID3v1=1\n"
               "ScanArchives=1\nLastSaveFilter=1\nLastExportFilter=1\nSearchKeep=0\n\n"
               "[FreeDB]\nURL=" +
-                  DefaultSettings().URL + "\n\n[Formats]\nMSH=0\n\n[MP3Scan]\nPriority=0\n");
+                  DefaultSettings().URL +
+                  "\n\n[Formats]\nMSH=0\nLegacyCodePage=WINDOWS-1252\nSaveEncoding=0\n\n"
+                  "[MP3Scan]\nPriority=0\n");
 }
 
 TEST(Startup, ValuesReadAsNumbersAndMshTwoWrittenBack) {

@@ -47,9 +47,7 @@ TEST(TrackEditing, InsertKeyAddsThreeMinutesAndOpensItsProperties) {
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(shownLength, "03:00:00");
     ASSERT_EQ(editor.doc().trackCount, 1);
-    EXPECT_EQ(editor.doc().tracks[0].title,
-              "Ouvert\xFC"
-              "re");
+    EXPECT_EQ(editor.doc().tracks[0].title, "Ouvert\u00fcre");
     EXPECT_EQ(editor.doc().tracks[0].performer, "Die Band");
     EXPECT_EQ(editor.doc().tracks[0].start, 150);
     EXPECT_EQ(editor.doc().cd.totalSeconds, 182);

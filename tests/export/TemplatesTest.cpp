@@ -2,6 +2,7 @@
 
 #include "export/Export.h"
 #include "export/Templates.h"
+#include "model/Cp1252.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {
@@ -15,20 +16,25 @@ TEST(EscapeText, MarkupCharactersInBothModes) {
     }
 }
 
+// Texts are UTF-8; the cases name their characters by their Windows-1252 bytes.
 TEST(EscapeText, EntitiesOnlyInHtml) {
-    EXPECT_EQ(EscapeText("\xc4rger", EscapeMode::Html), "&Auml;rger");
-    EXPECT_EQ(EscapeText("\xc4rger", EscapeMode::Xml), "\xc4rger");
-    EXPECT_EQ(EscapeText("\x80\x85\x96\x9f\xff\xdf", EscapeMode::Html),
+    EXPECT_EQ(EscapeText(Cp1252ToUtf8("\xc4rger"), EscapeMode::Html), "&Auml;rger");
+    EXPECT_EQ(EscapeText(Cp1252ToUtf8("\xc4rger"), EscapeMode::Xml), Cp1252ToUtf8("\xc4rger"));
+    EXPECT_EQ(EscapeText(Cp1252ToUtf8("\x80\x85\x96\x9f\xff\xdf"), EscapeMode::Html),
               "&euro;&hellip;&ndash;&Yuml;&yuml;&szlig;");
-    // No entity is written for these bytes.
-    EXPECT_EQ(EscapeText("\xa0\xad\x98\x8e\x9e\x81\x8d\x8f\x90\x9d", EscapeMode::Html),
-              "\xa0\xad\x98\x8e\x9e\x81\x8d\x8f\x90\x9d");
+    // No entity is written for these characters.
+    EXPECT_EQ(
+        EscapeText(Cp1252ToUtf8("\xa0\xad\x98\x8e\x9e\x81\x8d\x8f\x90\x9d"), EscapeMode::Html),
+        Cp1252ToUtf8("\xa0\xad\x98\x8e\x9e\x81\x8d\x8f\x90\x9d"));
+    // Characters beyond Windows-1252 are kept as they are.
+    EXPECT_EQ(EscapeText("\u0416\u3042", EscapeMode::Html), "\u0416\u3042");
 }
 
 TEST(EscapeText, EveryHighByteIsAnEntityOrKept) {
     for (int b = 0x80; b <= 0xFF; ++b) {
-        std::string out = EscapeText(std::string(1, static_cast<char>(b)), EscapeMode::Html);
-        bool kept = out == std::string(1, static_cast<char>(b));
+        const std::string character = Cp1252ToUtf8(std::string(1, static_cast<char>(b)));
+        std::string out = EscapeText(character, EscapeMode::Html);
+        bool kept = out == character;
         bool entity = out.size() > 2 && out.front() == '&' && out.back() == ';';
         EXPECT_TRUE(kept || entity) << b;
     }
@@ -108,8 +114,8 @@ TEST(Export, NoFixedBuffer) {
     doc.cd.title = std::string(127, '&');
     doc.trackCount = 99;
     for (int i = 0; i < 99; ++i) {
-        doc.tracks[i].title = std::string(299, '\xe4');   // &auml; each
-        doc.tracks[i].performer = std::string(299, '"');  // &quot; each
+        doc.tracks[i].title = test::Repeat("\u00e4", 299);  // &auml; each
+        doc.tracks[i].performer = std::string(299, '"');    // &quot; each
         doc.tracks[i].start = 150 + i * 7500;
     }
     std::string html = MakeHtmlText(doc, TimeFormat::Msf, German());
@@ -129,13 +135,13 @@ TEST(TextExport, TextListAndCsv) {
     EXPECT_EQ(MakeTextList(doc, TimeFormat::Msf, German()),
               "Band\tOne\t01:02:03\r\n\tTwo, \"quoted\"\t(bis EOF)\r\n");
     EXPECT_EQ(MakeCsvTable(doc, TimeFormat::Msf, German()),
-              "\"#\",\"Interpret\",\"Titel\",\"L\xe4nge\"\r\n"
+              "\"#\",\"Interpret\",\"Titel\",\"L\u00e4nge\"\r\n"
               "\"1\",\"Band\",\"One\",\"01:02:03\"\r\n"
               "\"2\",\"\",\"Two, \"\"quoted\"\"\",\"(bis EOF)\"\r\n");
     TrackList empty;
     EXPECT_EQ(MakeTextList(empty, TimeFormat::Msf, German()), "");
     EXPECT_EQ(MakeCsvTable(empty, TimeFormat::Msf, German()),
-              "\"#\",\"Interpret\",\"Titel\",\"L\xe4nge\"\r\n");
+              "\"#\",\"Interpret\",\"Titel\",\"L\u00e4nge\"\r\n");
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "flows/DocumentFlow.h"
+#include "flows/EditingCommands.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "flows/DocumentFlow.h"
 #include "formats/Xmcd.h"
-#include "flows/EditingCommands.h"
 #include "model/WindowTexts.h"
 #include "support/TestSupport.h"
 
@@ -51,25 +51,27 @@ TEST(OpenDocument, XmcdInACueFileIsReadAndSavedAsXmcd) {
     EXPECT_FALSE(f.doc.modified);
 }
 
+// The limit lies above the largest document the program writes (it was 60000 bytes while
+// every text was one byte per character).
 TEST(OpenDocument, SizeLimit) {
     Fixture f;
     TempDir dir;
+    const std::size_t limit = MaxDocumentBytes - 1;
     std::string padding = "REM " + std::string(200, 'x') + "\r\n";
     std::string text;
-    while (text.size() + padding.size() < 59999) {
+    while (text.size() + padding.size() < limit) {
         text += padding;
     }
-    text += std::string(59999 - text.size() - 2, 'y').replace(0, 4, "REM ") + "\r\n";
-    ASSERT_EQ(text.size(), 59999u);
+    text += std::string(limit - text.size() - 2, 'y').replace(0, 4, "REM ") + "\r\n";
+    ASSERT_EQ(text.size(), limit);
     EXPECT_TRUE(OpenDocument(f.session, dir.Write("ok.cue", text)));
     f.doc.cd.title = "kept";
     std::string big = dir.Write("big.cue", text + "\n");
     EXPECT_FALSE(OpenDocument(f.session, big));
     ASSERT_EQ(f.ui.MessageIds().back(), 1026);
-    EXPECT_EQ(
-        f.ui.messages.back().text,
-        "Die Datei ist zu gross: " + big +
-            ".\r\nMaximale Dateigr\xf6sse ist 60000 bytes. Bitte w\xe4hle eine andere Datei.");
+    EXPECT_EQ(f.ui.messages.back().text,
+              "Die Datei ist zu gross: " + big + ".\r\nMaximale Dateigr\u00f6sse ist " +
+                  std::to_string(MaxDocumentBytes) + " bytes. Bitte w\u00e4hle eine andere Datei.");
     EXPECT_EQ(f.doc.cd.title, "kept");  // the document is unchanged
 }
 
@@ -280,9 +282,7 @@ TEST(ShowOpenDialog, RemembersTheFolder) {
     f.ui.OpenFileNext(FileDialogResult{path, 1});
     EXPECT_TRUE(ShowOpenDialog(f.session));
     EXPECT_EQ(f.ui.openRequests[0].startDir, "/start/");
-    EXPECT_EQ(f.ui.openRequests[0].title,
-              "\xd6"
-              "ffne Datei");
+    EXPECT_EQ(f.ui.openRequests[0].title, "\u00d6ffne Datei");
     EXPECT_EQ(f.ui.openRequests[0].filters.size(), 4u);
     EXPECT_EQ(f.settings.LastDir, dir.path().string() + "/");
     EXPECT_EQ(f.doc.documentPath, path);
@@ -300,7 +300,7 @@ TEST(OpenDocument, PathsInMessagesAreShownAsText) {
     test::Fixture f;
     EXPECT_FALSE(OpenDocument(f.session, "/nowhere/Bj\xc3\xb6rk.cue"));
     ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{1048});
-    EXPECT_NE(f.ui.messages[0].text.find("/nowhere/Bj\xf6rk.cue."), std::string::npos);
+    EXPECT_NE(f.ui.messages[0].text.find("/nowhere/Bj\u00f6rk.cue."), std::string::npos);
 }
 
 // Hostile totals and offsets are held within bounds where they are read, so that writing,

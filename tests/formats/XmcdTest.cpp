@@ -75,12 +75,12 @@ TEST(XmcdReader, Errors) {
     Fixture f;
     EXPECT_TRUE(ReadXmcd(f.session, "# xmcd\nDTITLE=Band / Album\nTTITLE0=One\n"));
     ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{1029});
-    EXPECT_EQ(f.ui.messages[0].text, "Unbekanntes Schl\xfcsselwort in Zeile 3:\r\nTTITLE0");
+    EXPECT_EQ(f.ui.messages[0].text, "Unbekanntes Schl\u00fcsselwort in Zeile 3:\r\nTTITLE0");
     EXPECT_EQ(f.doc.trackCount, 0);
     EXPECT_TRUE(f.doc.cd.title.empty());
 
     EXPECT_TRUE(ReadXmcd(f.session, "# xmcd\nDTITLE = Band\n"));
-    EXPECT_EQ(f.ui.messages.back().text, "Unbekanntes Schl\xfcsselwort in Zeile 2:\r\nDTITLE ");
+    EXPECT_EQ(f.ui.messages.back().text, "Unbekanntes Schl\u00fcsselwort in Zeile 2:\r\nDTITLE ");
 
     EXPECT_TRUE(ReadXmcd(f.session, "# xmcd\n\nnonsense line\n"));
     EXPECT_EQ(f.ui.messages.back().text, "Falsche Syntax in Zeile 3:\r\nnonsense line");

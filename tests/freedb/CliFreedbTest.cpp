@@ -134,7 +134,8 @@ TEST(CliSearch, OneLinePerResult) {
         "<a href=\"?cat=jazz&id=0000abcd\">Blue Band / M\xE4rz</a>\n"
         "<a href=\"?cat=misc&id=11112222\">Red Band</a>\n";
     f.server.Serve("/search/Blue+Band", HttpReply::Ok(page));
-    f.server.Serve("/search/m%E4rz", HttpReply::Ok(page));
+    // The words go out as UTF-8; the page comes in Windows-1252.
+    f.server.Serve("/search/m%C3%A4rz", HttpReply::Ok(page));
 
     auto result = f.Cli({"search", "--endpoint", f.server.Url(), "Blue", "Band"});
     ASSERT_EQ(result.status, 0) << result.err;

@@ -296,7 +296,7 @@ TEST(Paste, ThreeLinesWithOneBadReportsCounts) {
     EXPECT_EQ(f.doc.cd.totalSeconds, 182);  // nearest((150 + 4500 + 9000) / 75)
     ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{1092});
     EXPECT_EQ(f.ui.messages[0].text,
-              "2 Tracks erfolgreich eingef\xFCgt. 1 von 3 Zeilen waren unzul\xE4ssig.");
+              "2 Tracks erfolgreich eingef\u00fcgt. 1 von 3 Zeilen waren unzul\u00e4ssig.");
     EXPECT_EQ(f.ui.messages[0].captionId, 1001);
     EXPECT_EQ(f.ui.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(f.ui.SelectedTrack(), 0);
@@ -371,7 +371,7 @@ TEST(Paste, SingleLineWarnsMultiLineStopsSilently) {
     EXPECT_EQ(Titles(g.doc), (std::vector<std::string>{"Eins", "T1", "T2"}));
     EXPECT_EQ(g.ui.MessageIds(), std::vector<int>{1092});  // 1 pasted, 2 of 3 not
     EXPECT_EQ(g.ui.messages[0].text,
-              "1 Tracks erfolgreich eingef\xFCgt. 2 von 3 Zeilen waren unzul\xE4ssig.");
+              "1 Tracks erfolgreich eingef\u00fcgt. 2 von 3 Zeilen waren unzul\u00e4ssig.");
 }
 
 TEST(Paste, StopsAtFullListAndUnreadableLengthsAreSkipped) {

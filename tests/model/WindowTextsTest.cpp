@@ -20,9 +20,7 @@ TEST(WindowTitle, UntitledNamedAndModifiedForms) {
     doc.documentPath =
         "/home/ich/\xC3\x9C"
         "bung.cue";  // a UTF-8 file name
-    EXPECT_EQ(WindowTitle(doc, German()),
-              "\xDC"
-              "bung.cue - Tracklore");
+    EXPECT_EQ(WindowTitle(doc, German()), "\u00dcbung.cue - Tracklore");
 }
 
 TEST(StatusBarTexts, TotalKnownShowsDiscIdAndRecomputesIt) {

@@ -61,7 +61,7 @@ TEST(IniFile, StrayCarriageReturnsReadTheSameAfterWriting) {
     EXPECT_EQ(again.Get("State", "LastDir"), std::optional<std::string>("/b/"));
 }
 
-TEST(SettingsFile, FirstStartUsesDefaultsAndExitWritesTwelveKeysInOrder) {
+TEST(SettingsFile, FirstStartUsesDefaultsAndExitWritesEveryKeyInOrder) {
     TempDir dir;
     std::string path = dir.file("tracklore.ini");
     Settings settings = DefaultSettings();
@@ -78,7 +78,8 @@ TEST(SettingsFile, FirstStartUsesDefaultsAndExitWritesTwelveKeysInOrder) {
               "[FreeDB]\nURL=" +
                   settings.URL +
                   "\n\n"
-                  "[Formats]\nMSH=0\n\n[MP3Scan]\nPriority=0\n");
+                  "[Formats]\nMSH=0\nLegacyCodePage=WINDOWS-1252\nSaveEncoding=0\n\n"
+                  "[MP3Scan]\nPriority=0\n");
 }
 
 TEST(SettingsFile, NumbersAreReadAsTheirLeadingInteger) {

@@ -57,6 +57,15 @@ class TempDir {
 
 std::string ReadFileBytes(const std::string& path);
 
+// A text repeated `count` times.
+inline std::string Repeat(std::string_view text, std::size_t count) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) {
+        out += text;
+    }
+    return out;
+}
+
 // Runs `body` in a child process as a user without special rights: as the process itself when
 // it is not root, else as user and group 65534 (root may write anything, so permission checks
 // need somebody else). `body` returns an empty text on success, else what went wrong, which
