@@ -194,10 +194,11 @@ StatusBar::StatusBar(const QFont& font, QWidget* parent) : QWidget(parent) {
     setFixedHeight(std::min(24, QFontMetrics(font).height() + 9));
 }
 
-void StatusBar::SetParts(const std::array<QString, 3>& texts) {
-    for (std::size_t i = 0; i < 3; ++i) {
+void StatusBar::SetParts(const std::array<QString, 4>& texts) {
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
         parts_[i]->setText(texts[i]);
     }
+    Place();
 }
 
 void StatusBar::EnterMenuMode() {
@@ -231,7 +232,7 @@ void StatusBar::LeaveMenuMode() {
 }
 
 QString StatusBar::PartText(int part) const {
-    return part >= 0 && part < 3 ? parts_[static_cast<std::size_t>(part)]->text() : QString();
+    return part >= 0 && part < 4 ? parts_[static_cast<std::size_t>(part)]->text() : QString();
 }
 
 QString StatusBar::MenuText() const {
@@ -239,7 +240,7 @@ QString StatusBar::MenuText() const {
 }
 
 QRect StatusBar::PartGeometry(int part) const {
-    return part >= 0 && part < 3 ? parts_[static_cast<std::size_t>(part)]->geometry() : QRect();
+    return part >= 0 && part < 4 ? parts_[static_cast<std::size_t>(part)]->geometry() : QRect();
 }
 
 void StatusBar::resizeEvent(QResizeEvent*) {
@@ -248,12 +249,20 @@ void StatusBar::resizeEvent(QResizeEvent*) {
 
 void StatusBar::Place() {
     const int h = height() - 2;
+    // The encoding of the document's file stands at the right end, as wide as its name.
+    QLabel* encoding = parts_[3];
+    const int encodingWidth = encoding->text().isEmpty()
+                                  ? 0
+                                  : encoding->fontMetrics().horizontalAdvance(encoding->text()) +
+                                        4 * encoding->indent() + 2 * encoding->frameWidth() + 8;
+    const int end = std::max(StatusPartEdges[1] + 2, width() - encodingWidth);
     int left = 0;
     for (int i = 0; i < 3; ++i) {
-        int right = i < 2 ? StatusPartEdges[i] : width();
+        int right = i < 2 ? StatusPartEdges[i] : end;
         parts_[static_cast<std::size_t>(i)]->setGeometry(left, 2, std::max(0, right - left - 2), h);
         left = right;
     }
+    encoding->setGeometry(end, 2, std::max(0, width() - end), h);
     single_->setGeometry(0, 2, width(), h);
 }
 
@@ -550,7 +559,8 @@ void MainWindow::UpdateStatusBar() {
         return;  // the parts come back when the menu loop ends
     }
     auto texts = StatusBarTexts(session_.doc, session_.timeFormat(), session_.strings);
-    status_->SetParts({FromText(texts[0]), FromText(texts[1]), FromText(texts[2])});
+    status_->SetParts(
+        {FromText(texts[0]), FromText(texts[1]), FromText(texts[2]), FromText(texts[3])});
 }
 
 int MainWindow::SelectedTrack() const {

@@ -52,7 +52,7 @@ class TrackListModel : public QAbstractTableModel {
 class StatusBar : public QWidget {
   public:
     explicit StatusBar(const QFont& font, QWidget* parent = nullptr);
-    void SetParts(const std::array<QString, 3>& texts);
+    void SetParts(const std::array<QString, 4>& texts);
     void EnterMenuMode();
     void ShowMenuHelp(const QString& text);
     void LeaveMenuMode();
@@ -66,7 +66,7 @@ class StatusBar : public QWidget {
 
   private:
     void Place();
-    std::array<QLabel*, 3> parts_{};
+    std::array<QLabel*, 4> parts_{};
     QLabel* single_ = nullptr;
     bool menuMode_ = false;
 };

@@ -1,7 +1,14 @@
 #include "app/SettingsDialog.h"
+
+#include <algorithm>
+
+#include "model/Encoding.h"
+
 #include "app/DialogParts.h"
+#include "model/Text.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,18 +96,43 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     connect(priority_, &QSlider::valueChanged, this,
             [this](int position) { priorityName_->setText(Text(PriorityNameId(position))); });
 
-    group(107, str::SettingsFormatsGroup, 7, 97, 229, 29);
+    group(107, str::SettingsFormatsGroup, 7, 97, 229, 61);
     msh_ = new QCheckBox(Text(str::SettingsMsh), this);
     SetControlId(msh_, 108);
     msh_->setChecked(settings.MSH == 1);
     msh_->setToolTip(Text(str::TipMsh));
     place(msh_, 13, 109, 216, 11);
+    // The code page of files without a byte-order mark that are not UTF-8, and the encoding
+    // every document is saved in.
+    QLabel* codePageLabel = label(str::SettingsCodePageLabel, 13, 124, 96, 10);
+    codePage_ = new QComboBox(this);
+    SetControlId(codePage_, 109);
+    codePage_->setEditable(true);
+    codePage_->addItems({"WINDOWS-1252", "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1253",
+                         "ISO-8859-15", "ISO-8859-2", "KOI8-R", "SHIFT_JIS", "EUC-JP", "GBK",
+                         "BIG5", "EUC-KR"});
+    codePage_->setCurrentText(FromText(settings.LegacyCodePage));
+    codePage_->setToolTip(Text(str::TipCodePage));
+    place(codePage_, 112, 122, 116, 60);
+    QLabel* saveLabel = label(str::SettingsSaveEncodingLabel, 13, 140, 96, 10);
+    saveEncoding_ = new QComboBox(this);
+    SetControlId(saveEncoding_, 110);
+    for (StringId choice : {str::SaveEncodingAsRead, str::SaveEncodingUtf8Text,
+                            str::SaveEncodingUtf8BomText, str::SaveEncodingWindows1252Text}) {
+        saveEncoding_->addItem(Text(choice));
+    }
+    saveEncoding_->setCurrentIndex(
+        std::clamp(settings.SaveEncoding, SaveEncodingAutomatic, SaveEncodingWindows1252));
+    saveEncoding_->setToolTip(Text(str::TipSaveEncoding));
+    place(saveEncoding_, 112, 138, 116, 60);
+    codePageLabel->setBuddy(codePage_);
+    saveLabel->setBuddy(saveEncoding_);
 
     ok_ = MakeDialogButton(this, Text(str::SettingsOk), 1, Text(str::TipSettingsOk), true);
-    place(ok_, 69, 132, 50, 15);
+    place(ok_, 69, 164, 50, 15);
     cancel_ =
         MakeDialogButton(this, Text(str::SettingsCancel), 2, Text(str::TipSettingsCancel), false);
-    place(cancel_, 123, 132, 50, 15);
+    place(cancel_, 123, 164, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
 
@@ -109,10 +141,12 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     setTabOrder(url_, standard_);
     setTabOrder(standard_, priority_);
     setTabOrder(priority_, msh_);
-    setTabOrder(msh_, ok_);
+    setTabOrder(msh_, codePage_);
+    setTabOrder(codePage_, saveEncoding_);
+    setTabOrder(saveEncoding_, ok_);
     setTabOrder(ok_, cancel_);
 
-    setFixedSize(DialogSize(units, 243, 151));
+    setFixedSize(DialogSize(units, 243, 183));
     url_->setFocus();
 }
 
@@ -131,8 +165,16 @@ void SettingsDialog::accept() {
         url_->setFocus();
         return;
     }
+    const std::string codePage = Trim(ToText(codePage_->currentText()));
+    if (codePage.empty() || !IsKnownCodePage(codePage)) {
+        ShowError(session_, str::UnknownCodePage, {codePage});
+        codePage_->setFocus();
+        return;
+    }
     Settings& settings = session_.settings;
     settings.URL = url;
+    settings.LegacyCodePage = ToUpperAscii(codePage);
+    settings.SaveEncoding = saveEncoding_->currentIndex();
     settings.Priority = priority_->value();
     settings.MSH = msh_->isChecked() ? 1 : 0;
     if (store_) {

@@ -5,6 +5,7 @@
 #include "flows/Session.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,8 @@ class SettingsDialog : public CentredDialog {
     QSlider* PriorityBar() const { return priority_; }
     QLabel* PriorityLabel() const { return priorityName_; }
     QCheckBox* MshBox() const { return msh_; }
+    QComboBox* CodePageBox() const { return codePage_; }
+    QComboBox* SaveEncodingBox() const { return saveEncoding_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -47,6 +50,8 @@ class SettingsDialog : public CentredDialog {
     QSlider* priority_ = nullptr;
     QLabel* priorityName_ = nullptr;
     QCheckBox* msh_ = nullptr;
+    QComboBox* codePage_ = nullptr;
+    QComboBox* saveEncoding_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

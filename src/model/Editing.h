@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "resources/Strings.h"
 #include "model/TrackList.h"
+#include "resources/Strings.h"
 
 namespace tracklore {
 

@@ -22,9 +22,10 @@ std::string WindowTitle(const TrackList& doc, const StringTable& strings) {
     return strings.Format(str::TitleWithName, {name});
 }
 
-std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format,
+std::array<std::string, 4> StatusBarTexts(TrackList& doc, TimeFormat format,
                                           const StringTable& strings) {
-    std::array<std::string, 3> parts;
+    std::array<std::string, 4> parts;
+    parts[3] = doc.encoding.Name();
     parts[0] = strings.Format(str::TrackCountText, {doc.trackCount});
     if (doc.cd.totalSeconds != 0) {
         doc.cd.discId = ComputeDiscId(doc);

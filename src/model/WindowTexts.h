@@ -14,9 +14,10 @@ namespace tracklore {
 // name; "Tracklore" for an untitled one, modified or not.
 std::string WindowTitle(const TrackList& doc, const StringTable& strings);
 
-// The three parts of the status bar: the track count, and while the total is known the disc
-// ID and the total playing time. Recomputes and stores the disc ID when the total is known.
-std::array<std::string, 3> StatusBarTexts(TrackList& doc, TimeFormat format,
+// The parts of the status bar: the track count, while the total is known the disc ID and the
+// total playing time, and the encoding of the document's file. Recomputes and stores the disc
+// ID when the total is known.
+std::array<std::string, 4> StatusBarTexts(TrackList& doc, TimeFormat format,
                                           const StringTable& strings);
 
 // The four column texts of row `index` of the track list: " n", performer, title, length

@@ -96,10 +96,10 @@ TEST(SettingsDialog, ShowsTheSharedSettingsLaidOutFromDialogUnits) {
 
     // Places follow the dialog units of the dialog font.
     const DialogBaseUnits units = BaseUnitsOf(f.editor.app().Fonts().normal);
-    EXPECT_EQ(dialog->size(), DialogSize(units, 243, 151));
+    EXPECT_EQ(dialog->size(), DialogSize(units, 243, 183));
     EXPECT_EQ(dialog->UrlEdit()->geometry(), DialogRect(units, 63, 16, 165, 12));
     EXPECT_EQ(dialog->PriorityBar()->geometry(), DialogRect(units, 87, 68, 69, 19));
-    EXPECT_EQ(dialog->OkButton()->geometry(), DialogRect(units, 69, 132, 50, 15));
+    EXPECT_EQ(dialog->OkButton()->geometry(), DialogRect(units, 69, 164, 50, 15));
 
     // Every position of the bar has its name.
     const char* names[] = {"sehr niedrig", "niedrig", "normal", "hoch", "sehr hoch"};
