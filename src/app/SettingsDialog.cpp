@@ -113,7 +113,7 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
                          "BIG5", "EUC-KR"});
     codePage_->setCurrentText(FromText(settings.LegacyCodePage));
     codePage_->setToolTip(Text(str::TipCodePage));
-    place(codePage_, 112, 122, 116, 60);
+    place(codePage_, 112, 122, 116, 12);
     QLabel* saveLabel = label(str::SettingsSaveEncodingLabel, 13, 140, 96, 10);
     saveEncoding_ = new QComboBox(this);
     SetControlId(saveEncoding_, 110);
@@ -124,7 +124,7 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     saveEncoding_->setCurrentIndex(
         std::clamp(settings.SaveEncoding, SaveEncodingAutomatic, SaveEncodingWindows1252));
     saveEncoding_->setToolTip(Text(str::TipSaveEncoding));
-    place(saveEncoding_, 112, 138, 116, 60);
+    place(saveEncoding_, 112, 138, 116, 12);
     codePageLabel->setBuddy(codePage_);
     saveLabel->setBuddy(saveEncoding_);
 

@@ -149,7 +149,7 @@ std::string DocumentText(const TrackList& doc, TimeFormat format, const StringTa
     };
     std::string text;
     if (!doc.documentPath.empty()) {
-        text += line(str::CliFileLine, doc.documentPath);
+        text += line(str::CliFileLine, FileNameText(doc.documentPath));
     }
     text += line(str::CliTitleLine, doc.cd.title);
     text += line(str::CliArtistLine, doc.cd.artist);
