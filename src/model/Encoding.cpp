@@ -143,6 +143,7 @@ std::string DecodeAs(std::string_view bytes, const TextEncoding& encoding) {
         case Kind::Windows1252:
             return Cp1252ToUtf8(bytes);
         case Kind::Utf8:
+            return ValidUtf8(bytes);
         case Kind::Utf8Bom:
             if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
                 bytes.remove_prefix(3);

@@ -55,8 +55,8 @@ struct DecodedText {
 };
 DecodedText DecodeText(std::string_view bytes, std::string_view legacyCodePage);
 
-// Bytes in a given encoding decoded to UTF-8 (a mark at the start, for the UTF kinds, is
-// skipped; the bytes of Utf16 kinds without a mark are taken in their order).
+// Bytes in a given encoding decoded to UTF-8 (the mark at the start of the kinds that have one
+// is skipped; the bytes of Utf16 kinds without a mark are taken in their order).
 std::string DecodeAs(std::string_view bytes, const TextEncoding& encoding);
 
 // A text encoded: the bytes (with the byte-order mark of the kinds that have one), or the first
