@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "formats/Xmcd.h"
+#include "model/Encoding.h"
 #include "resources/Version.h"
 
 namespace tracklore {
@@ -41,12 +42,13 @@ std::string WriteXmcd(const TrackList& doc) {
             line(key + "=" + trackText);
             continue;
         }
+        // Long texts go into several lines of the same key, each cut between two characters.
         const std::size_t pieces = trackText.size() / piece + 1;
+        std::string_view rest = trackText;
         for (std::size_t p = 0; p < pieces; ++p) {
-            std::size_t from = p * piece;
-            std::string_view rest =
-                std::string_view(trackText).substr(std::min(from, trackText.size()));
-            line(key + "=" + std::string(p + 1 < pieces ? rest.substr(0, piece) : rest));
+            std::string_view cut = p + 1 < pieces ? FirstBytesOfCharacters(rest, piece) : rest;
+            line(key + "=" + std::string(cut));
+            rest.remove_prefix(cut.size());
         }
     }
     line("EXTD=");

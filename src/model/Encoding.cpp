@@ -343,6 +343,20 @@ std::string_view FirstCharacters(std::string_view utf8, std::size_t characters) 
     return utf8.substr(0, i);
 }
 
+std::string_view FirstBytesOfCharacters(std::string_view utf8, std::size_t bytes) {
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t cp = 0;
+        std::size_t len = DecodeUtf8(utf8, i, cp);
+        len = len == 0 ? 1 : len;
+        if (i + len > bytes) {
+            break;
+        }
+        i += len;
+    }
+    return utf8.substr(0, i);
+}
+
 std::string ValidUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());

@@ -82,6 +82,8 @@ std::string Utf16ToUtf8(std::string_view bytes, bool littleEndian = false);
 std::size_t CharacterCount(std::string_view utf8);
 // The longest start of the text with at most `characters` characters; never splits a character.
 std::string_view FirstCharacters(std::string_view utf8, std::size_t characters);
+// The longest start of the text of at most `bytes` bytes that ends between two characters.
+std::string_view FirstBytesOfCharacters(std::string_view utf8, std::size_t bytes);
 // Bytes that are not valid UTF-8 replaced by U+FFFD (a file name shown as text).
 std::string ValidUtf8(std::string_view bytes);
 // A file or folder name as the file system holds it (bytes, UTF-8 on Linux) made into text for

@@ -229,5 +229,22 @@ TEST(TextInEveryLanguage, ForcedWindows1252RefusesWhatItCannotHold) {
     EXPECT_EQ(ReadFileBytes(dir.file("x.cue")).substr(0, 3), "\xEF\xBB\xBF");
 }
 
+// XMCD cuts long titles into lines of one key; a cut never falls inside a character, so the
+// saved file stays UTF-8 and reads back whole.
+TEST(TextInEveryLanguage, LongXmcdTitlesAreCutBetweenCharacters) {
+    TempDir dir;
+    Fixture f;
+    f.doc.trackCount = 1;
+    f.doc.tracks[0].start = 150;
+    f.doc.tracks[0].title = test::Repeat("\u3042", 200);
+    f.doc.tracks[0].performer = "P";
+    f.doc.cd.artist = "A";
+    ASSERT_TRUE(SaveAs(f, dir.file("x.xmcd"), 2));
+    EXPECT_TRUE(IsValidUtf8(ReadFileBytes(dir.file("x.xmcd"))));
+    Fixture again;
+    ASSERT_TRUE(OpenDocument(again.session, dir.file("x.xmcd")));
+    EXPECT_EQ(again.doc.tracks[0].title, f.doc.tracks[0].title);
+}
+
 }  // namespace
 }  // namespace tracklore
