@@ -6,6 +6,7 @@
 #include <string>
 
 #include "flows/Session.h"
+#include "model/Encoding.h"
 #include "model/TrackList.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPlatform.h"
@@ -30,14 +31,20 @@ struct Harness {
         }                                                                                      \
     } while (0)
 
-// The invariants of every track list a reader produces.
+// A field holds valid UTF-8 of fewer than `limit` characters.
+inline bool FieldFits(const std::string& text, std::size_t limit) {
+    return ValidUtf8(text) == text && CharacterCount(text) < limit;
+}
+
+// The invariants of every track list a reader produces. Capacities count characters.
 inline void CheckTrackList(const TrackList& doc) {
     FUZZ_CHECK(doc.trackCount >= 0 && doc.trackCount <= MaxTracks);
-    FUZZ_CHECK(doc.cd.title.size() < 128 && doc.cd.artist.size() < 128);
-    FUZZ_CHECK(doc.cd.discId.size() < 10 && doc.cd.year.size() < 5 && doc.cd.genre.size() < 53);
-    FUZZ_CHECK(doc.cd.audioFile.size() < 300);
+    FUZZ_CHECK(FieldFits(doc.cd.title, 128) && FieldFits(doc.cd.artist, 128));
+    FUZZ_CHECK(FieldFits(doc.cd.discId, 10) && FieldFits(doc.cd.year, 5) &&
+               FieldFits(doc.cd.genre, 53));
+    FUZZ_CHECK(FieldFits(doc.cd.audioFile, 300));
     for (const auto& track : doc.tracks) {
-        FUZZ_CHECK(track.title.size() < 300 && track.performer.size() < 300);
+        FUZZ_CHECK(FieldFits(track.title, 300) && FieldFits(track.performer, 300));
     }
 }
 

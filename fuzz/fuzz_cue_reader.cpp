@@ -3,10 +3,14 @@
 #include "FuzzSupport.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
+#include "formats/Document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tracklore;
-    std::string text(reinterpret_cast<const char*>(data), size);
+    // The readers see decoded text, as every caller gives them.
+    const std::string text =
+        DecodeDocumentBytes(std::string(reinterpret_cast<const char*>(data), size), "windows-1252")
+            .text;
     for (int msh = 0; msh <= 1; ++msh) {
         fuzz::Harness h;
         h.settings.MSH = msh;

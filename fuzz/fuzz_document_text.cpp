@@ -1,11 +1,11 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "flows/DocumentFlow.h"
+#include "flows/EditingCommands.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "flows/DocumentFlow.h"
 #include "formats/Xmcd.h"
-#include "flows/EditingCommands.h"
 #include "model/WindowTexts.h"
 
 // The content recognition of opening a file: bytes as read from disk, text-mode conversion,
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace tracklore;
     std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::Harness h;
-    int kind = ReadDocumentText(h.session, DocumentTextFromBytes(bytes), "");
+    int kind = ReadDocumentText(h.session, DecodeDocumentBytes(bytes, "windows-1252").text, "");
     FUZZ_CHECK(kind == 0 || kind == DocumentKindCue || kind == DocumentKindXmcd);
     fuzz::CheckTrackList(h.doc);
     if (kind == 0) {

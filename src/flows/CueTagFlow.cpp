@@ -83,7 +83,7 @@ std::string ChooseMp3File(Session& session, StringId titleId) {
 }
 
 bool WriteCueToMp3(Session& session) {
-    if (!CheckCueSheetTimes(session)) {
+    if (!CheckCueSheetTimes(session) || !CheckDiscPositions(session)) {
         return false;
     }
     const std::string path = ChooseMp3File(session, str::WriteTagCaption);
@@ -93,7 +93,9 @@ bool WriteCueToMp3(Session& session) {
     // The name without folder and extension; the extension is cut from the file name only,
     // so that a period in a folder name does not cut the path there.
     session.doc.cd.audioFile = StripExtension(FileNamePart(path));
-    const std::string cueText = WriteCueSheet(session.doc, session.timeFormat());
+    // The sheet in the tag names this one file, whatever files the document came from.
+    const std::string cueText =
+        CueSheetText(session.doc, session.timeFormat(), CueFileLines::AudioFile);
     FrameTable table;
     AddCueFrames(table, session.doc, cueText);
     return WriteTagIntoFile(session, table, path);

@@ -67,6 +67,9 @@ bool OpenDocument(Session& session, const std::string& path) {
         doc.encoding = decoded.encoding;
         doc.documentPath = path;
         SetModified(session, false);
+        if (const AudioFileLine* file = UnplacedFile(doc)) {
+            ShowInfo(session, str::AudioFileNotMeasured, {FileNameText(file->name)});
+        }
     } else {
         ShowError(session, str::Unreadable);
     }
@@ -148,12 +151,18 @@ bool SaveDocument(Session& session, bool saveAs) {
         }
         name = chosen->path;
         kind = chosen->filterIndex == SaveFilterXmcd ? DocumentKindXmcd : DocumentKindCue;
-        newAudioFile = FileNameText(FileNamePart(StripExtension(name)));
+        // A sheet that names its audio files keeps them; others name it after the saved file.
+        if (doc.cd.files.empty()) {
+            newAudioFile = FileNameText(FileNamePart(StripExtension(name)));
+        }
     } else {
         name = doc.documentPath;
     }
 
     if (kind == DocumentKindCue && !CheckCueSheetTimes(session)) {
+        return false;
+    }
+    if (kind == DocumentKindXmcd && !CheckDiscPositions(session)) {
         return false;
     }
     // The text is built on a copy: the document takes the writer's audio file name only

@@ -2,6 +2,7 @@
 
 #include "export/Export.h"
 #include "flows/DocumentFlow.h"
+#include "flows/Reading.h"
 #include "model/Cp1252.h"
 #include "model/Encoding.h"
 #include "model/SafeFile.h"
@@ -17,6 +18,9 @@ const char* ExtensionFor(int filterIndex) {
 
 bool ExportDocument(Session& session) {
     TrackList& doc = session.doc;
+    if (!CheckDiscPositions(session)) {
+        return false;
+    }
     FileDialogRequest request;
     request.titleId = Number(str::ExportCaption);
     request.title = session.Text(str::ExportCaption);

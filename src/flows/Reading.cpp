@@ -2,11 +2,10 @@
 
 #include <filesystem>
 
+#include "audio/AudioLength.h"
 #include "formats/Xmcd.h"
 #include "model/Encoding.h"
 #include "model/Text.h"
-#include "mp3/ByteSource.h"
-#include "mp3/Mpeg.h"
 
 namespace tracklore {
 
@@ -17,9 +16,11 @@ bool IsRegularFile(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-// The MP3 named by a FILE line: as written when that is an absolute path, else beside the
-// sheet as written (a sheet's relative names are relative to the sheet, not to the folder
-// the program was started in), else by its bare file name beside the sheet.
+// The audio file named by a FILE line: as written when that is an absolute path, else beside
+// the sheet as written (a sheet's relative names are relative to the sheet, not to the folder
+// the program was started in), else by its bare file name beside the sheet, else by the same
+// name with the extension of another audio format (a sheet written for a WAVE rip whose
+// files were compressed to FLAC afterwards).
 std::string ResolveAudioPath(const std::string& written, const std::string& directory) {
     if (!written.empty() && written.front() == '/' && IsRegularFile(written)) {
         return written;
@@ -41,7 +42,16 @@ std::string ResolveAudioPath(const std::string& written, const std::string& dire
     // A file copied from Windows may still carry its Windows-1252 name.
     const EncodedText legacy = EncodeText(FileNamePart(written), TextEncoding{});
     const std::string named = dir + legacy.bytes;
-    return legacy.ok() && IsRegularFile(named) ? named : std::string();
+    if (legacy.ok() && IsRegularFile(named)) {
+        return named;
+    }
+    const std::string stem = dir + StripExtension(FileNamePart(written));
+    for (const char* extension : {".flac", ".wav", ".ape", ".wv", ".mp3", ".ogg", ".opus"}) {
+        if (IsRegularFile(stem + extension)) {
+            return stem + extension;
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -60,15 +70,7 @@ AudioLengthProbe MeasureBeside(const std::string& directory) {
     }
     return [directory](const std::string& audioPath) {
         const std::string path = ResolveAudioPath(audioPath, directory);
-        if (path.empty()) {
-            return 0;
-        }
-        auto file = FileSource::Open(path);
-        if (!file) {
-            return 0;
-        }
-        float seconds = MpegDuration(*file, static_cast<std::int64_t>(file->Size()));
-        return seconds < 0 ? 0 : static_cast<int>(seconds);
+        return path.empty() ? -1.0 : MeasureAudioFile(path);
     };
 }
 
@@ -99,6 +101,14 @@ bool ReadXmcd(Session& session, std::string_view text) {
         ApplyTrackList(session, read.list);
     }
     return read.recognised;
+}
+
+bool CheckDiscPositions(Session& session) {
+    if (const AudioFileLine* file = UnplacedFile(session.doc)) {
+        ShowError(session, str::NeedsDiscPositions, {FileNameText(file->name)});
+        return false;
+    }
+    return true;
 }
 
 bool CheckCueSheetTimes(Session& session) {

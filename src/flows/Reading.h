@@ -30,6 +30,10 @@ bool ReadCueSheet(Session& session, std::string_view text, const std::string& di
 // an error was shown and the document is empty.
 bool ReadXmcd(Session& session, std::string_view text);
 
+// Shows message NeedsDiscPositions naming the audio file whose length is missing and returns
+// false when a track's disc position is not known (see UnplacedFile); true otherwise.
+bool CheckDiscPositions(Session& session);
+
 // Shows message TrackBeforeFirst naming the first track that a cue sheet cannot hold and
 // returns false; true when every time can be written.
 bool CheckCueSheetTimes(Session& session);

@@ -77,6 +77,9 @@ class XmcdReader {
             ReadComment(line);
             return true;
         }
+        if (line == ".") {
+            return false;  // the end of a record as a CDDB server sends it
+        }
         std::size_t eq = line.find('=');
         if (eq == std::string::npos) {
             result_.error = ReadError{str::SyntaxError, lineNumber_, line, true};
@@ -94,13 +97,20 @@ class XmcdReader {
         } else if (key == "DGENRE") {
             doc_.cd.genre = value;
         } else if (key == "DISCID") {
-            doc_.cd.discId = value;
-        } else if (key == "EXTD" || key == "PLAYORDER") {
-            // not used
+            // A record that holds several discs' IDs lists them all: the first is this one's.
+            const std::string ids(value);
+            const std::size_t comma = ids.find(',');
+            doc_.cd.discId = std::string_view(ids).substr(0, comma);
+            doc_.cd.moreDiscIds =
+                comma == std::string::npos ? std::string() : ids.substr(comma + 1);
+        } else if (key == "EXTD") {
+            AppendCut(doc_.cd.extendedData, value);
+        } else if (key == "PLAYORDER") {
+            AppendCut(doc_.cd.playOrder, value);
         } else if (long n = TrackKeyNumber(key, "TTITLE"); n >= 0 && n + 1 <= trackCount_) {
             AppendCut(trackTexts_[static_cast<std::size_t>(n)], value);
         } else if (long m = TrackKeyNumber(key, "EXTT"); m >= 0 && m + 1 <= trackCount_) {
-            // not used
+            AppendCut(doc_.tracks[static_cast<std::size_t>(m)].extendedData, value);
         } else {
             result_.error = ReadError{str::UnknownKeyword, lineNumber_, key, true};
             return false;
@@ -116,6 +126,12 @@ class XmcdReader {
             doc_.cd.totalSeconds =
                 BoundedBy(ParseLeadingInt(std::string_view(line).substr(15)), MaxTotalSeconds);
             state_ = Offsets::AfterLength;
+        } else if (state_ == Offsets::AfterLength) {
+            // Revision, Submitted via, Processed by …: kept for the next save as XMCD.
+            if (Trim(std::string_view(line).substr(1)).size() > 0 &&
+                doc_.cd.xmcdComments.size() < MaxTracks) {
+                doc_.cd.xmcdComments.push_back(line.substr(0, MaxLineLength));
+            }
         } else if (state_ == Offsets::Inside) {
             std::string offset = Trim(std::string_view(line).substr(1));
             if (offset.empty()) {

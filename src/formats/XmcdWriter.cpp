@@ -6,6 +6,25 @@
 
 namespace tracklore {
 
+namespace {
+// Writes `key`=`value`, a value longer than a line in several lines of the same key, each cut
+// between two characters.
+template <typename Line>
+void WriteKey(Line& line, const std::string& key, std::string_view value) {
+    const std::size_t piece = 77 - key.size();
+    if (value.size() <= piece) {
+        line(key + "=" + std::string(value));
+        return;
+    }
+    const std::size_t pieces = value.size() / piece + 1;
+    for (std::size_t p = 0; p < pieces; ++p) {
+        std::string_view cut = p + 1 < pieces ? FirstBytesOfCharacters(value, piece) : value;
+        line(key + "=" + std::string(cut));
+        value.remove_prefix(cut.size());
+    }
+}
+}  // namespace
+
 std::string WriteXmcd(const TrackList& doc) {
     std::string text;
     auto line = [&text](std::string_view content) {
@@ -22,7 +41,14 @@ std::string WriteXmcd(const TrackList& doc) {
     line("# ");
     line("# Disc length: " + std::to_string(doc.cd.totalSeconds) + " seconds");
     line("# ");
-    line("DISCID=" + doc.cd.discId.str());
+    if (!doc.cd.xmcdComments.empty()) {
+        for (const std::string& comment : doc.cd.xmcdComments) {
+            line(comment);
+        }
+        line("# ");
+    }
+    line("DISCID=" + doc.cd.discId.str() +
+         (doc.cd.moreDiscIds.empty() ? std::string() : "," + doc.cd.moreDiscIds));
     if (!doc.cd.artist.empty()) {
         line("DTITLE=" + doc.cd.artist.str() + " / " + doc.cd.title.str());
     } else {
@@ -37,25 +63,13 @@ std::string WriteXmcd(const TrackList& doc) {
         if (!track.performer.empty() && track.performer.str() != doc.cd.artist.str()) {
             trackText = track.performer.str() + " / " + track.title.str();
         }
-        const std::size_t piece = 77 - key.size();
-        if (trackText.size() <= piece) {
-            line(key + "=" + trackText);
-            continue;
-        }
-        // Long texts go into several lines of the same key, each cut between two characters.
-        const std::size_t pieces = trackText.size() / piece + 1;
-        std::string_view rest = trackText;
-        for (std::size_t p = 0; p < pieces; ++p) {
-            std::string_view cut = p + 1 < pieces ? FirstBytesOfCharacters(rest, piece) : rest;
-            line(key + "=" + std::string(cut));
-            rest.remove_prefix(cut.size());
-        }
+        WriteKey(line, key, trackText);
     }
-    line("EXTD=");
+    WriteKey(line, "EXTD", doc.cd.extendedData);
     for (int n = 0; n < count; ++n) {
-        line("EXTT" + std::to_string(n) + "=");
+        WriteKey(line, "EXTT" + std::to_string(n), doc.tracks[n].extendedData);
     }
-    line("PLAYORDER=");
+    WriteKey(line, "PLAYORDER", doc.cd.playOrder);
     return text;
 }
 

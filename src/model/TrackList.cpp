@@ -36,6 +36,10 @@ std::int32_t DigitSum(std::int32_t value) {
 }
 
 std::string ComputeDiscId(const TrackList& list) {
+    // Without the disc positions of every track the ID cannot be formed: the one held stays.
+    if (UnplacedFile(list) != nullptr) {
+        return list.cd.discId.str();
+    }
     if (list.cd.totalSeconds <= 0) {
         return "00000000";
     }
@@ -71,6 +75,34 @@ void ResetTrackList(TrackList& list) {
     list.documentPath.clear();
     list.documentKind = DocumentKindCue;
     list.encoding = TextEncoding{};
+}
+
+}  // namespace tracklore
+
+namespace tracklore {
+
+const AudioFileLine* UnplacedFile(const TrackList& list) {
+    const auto& files = list.cd.files;
+    for (std::size_t i = 0; i + 1 < files.size(); ++i) {
+        if (files[i].length < 0) {
+            return &files[i];
+        }
+    }
+    return nullptr;
+}
+
+int FileOfTrack(const TrackList& list, int index) {
+    const int files = static_cast<int>(list.cd.files.size());
+    if (files == 0) {
+        return -1;
+    }
+    for (int i = std::min(index, MaxTracks); i >= 0; --i) {
+        const int file = list.tracks[i].file;
+        if (file >= 0 && file < files) {
+            return file;
+        }
+    }
+    return 0;
 }
 
 }  // namespace tracklore

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/Encoding.h"
 #include "model/FieldText.h"
@@ -29,6 +30,41 @@ std::int32_t BoundedBy(std::int64_t value, std::int32_t bound);
 constexpr int DocumentKindCue = 1;
 constexpr int DocumentKindXmcd = 2;
 
+// A line of a read document that the editor does not edit: it is kept as it was read and
+// written back in its place (ISRC, FLAGS, SONGWRITER, CATALOG, PREGAP, REM lines, commands of
+// other programs, an XMCD record's extended lines …).
+struct KeptLine {
+    std::string text;  // the line, trimmed
+    // INDEX 00 and INDEX 02 and higher of a cue sheet track: the number and the distance in
+    // frames from the track's INDEX 01 (negative for INDEX 00), so they move with the track.
+    int index = -1;
+    std::int32_t offset = 0;
+    bool afterIndex = false;  // the line stood after the track's INDEX 01
+    // A line that gave a field (REM GENRE Rock, REM DATE "1999", REM DISCID …): written back
+    // in its own form, `prefix` + the field's value + `suffix`; while the field still holds
+    // what the line gave, with the line's own value (`value`, which the field may have cut).
+    enum class Field { None, Genre, Year, DiscId } field = Field::None;
+    std::string prefix;
+    std::string suffix;
+    std::string value;
+    // For an INDEX line: the audio file its time counts in (see Track::file).
+    int file = -1;
+};
+
+// An audio file a cue sheet names in a FILE line, kept as written, and where it lies on the
+// disc: the files of a sheet follow one another, each starting where the one before ends.
+struct AudioFileLine {
+    std::string name;
+    std::string type;  // "MP3", "WAVE", "BINARY" …
+    // The measured length in frames; UnknownLength when the file was not found or measured.
+    std::int32_t length = UnknownLength;
+    // The disc position of the file's start. The first file starts at the cue sheet's origin;
+    // a file after one of unknown length holds LeadInFrames (its tracks then show their times
+    // within the file) and `placed` is false.
+    std::int32_t position = LeadInFrames;
+    bool placed = true;
+};
+
 struct CdInfo {
     FieldText<300> audioFile;  // audio file name without folder and extension
     FieldText<128> title;
@@ -37,12 +73,38 @@ struct CdInfo {
     FieldText<10> discId;
     FieldText<5> year;
     FieldText<53> genre;
+    // The lines before the first track that the editor keeps, in the order read.
+    std::vector<KeptLine> lines;
+    // The FILE lines of a read cue sheet in order; empty for a document that has none of its
+    // own (the writer then names the audio file after the document).
+    std::vector<AudioFileLine> files;
+    // What an XMCD record holds beyond the edited fields, written back when it is saved as
+    // XMCD again: the comment lines after the disc length ("# Revision: 3", "# Submitted via:
+    // …"), the further disc IDs of its DISCID line (",af10420e"), EXTD and PLAYORDER.
+    std::vector<std::string> xmcdComments;
+    std::string moreDiscIds;
+    std::string extendedData;
+    std::string playOrder;
 };
 
 struct Track {
     FieldText<300> title;
     FieldText<300> performer;
     std::int32_t start = 0;  // frames, absolute (first track normally at 150)
+    // "AUDIO", or the mode of a data track ("MODE1/2352" …).
+    std::string type = "AUDIO";
+    // The audio file (index into CdInfo::files) its INDEX 01 counts in; -1 for the file of the
+    // track before it (a track the user added), or the first.
+    int file = -1;
+    // The lines of the track that the editor keeps, in the order read.
+    std::vector<KeptLine> lines;
+    // The read sheet named the performer of the track in a line of its own, also where it is
+    // the album artist's: it is written back so.
+    bool performerLine = false;
+    // The extended data of the track in an XMCD record (EXTT).
+    std::string extendedData;
+
+    bool IsAudio() const { return type == "AUDIO"; }
 };
 
 // The one document the program edits. Records 0 to trackCount-1 are the tracks in play
@@ -66,8 +128,17 @@ enum class TimeFormat { Msf, Msh };
 // is not known. Not clamped: unordered starts give zero or negative lengths.
 std::int32_t TrackLength(const TrackList& list, int index);
 
-// The CD database disc ID over the starts as held, eight lower-case hex digits.
+// The CD database disc ID over the starts as held, eight lower-case hex digits; the ID the
+// document holds while a track's disc position is not known (see UnplacedFile).
 std::string ComputeDiscId(const TrackList& list);
+
+// The first audio file whose disc position is not known (a file before it could not be
+// measured), or nullptr when every track's disc position is known.
+const AudioFileLine* UnplacedFile(const TrackList& list);
+
+// The audio file of track `index` (0-based): its own, else that of the track before it, else
+// the first; -1 when the document names no audio file of its own.
+int FileOfTrack(const TrackList& list, int index);
 
 // Sum of the decimal digits; 0 for 0 and negative numbers.
 std::int32_t DigitSum(std::int32_t value);

@@ -46,7 +46,10 @@ std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFo
     const Track& track = doc.tracks[index];
     texts[0] = " " + std::to_string(index + 1);
     texts[1] = track.performer.str();
-    texts[2] = track.title.str();
+    // A data track (the programme part of a CD-Extra or video CD) is named so in the list.
+    texts[2] = track.title.empty() && !track.IsAudio()
+                   ? strings.Format(str::DataTrack, {track.type})
+                   : track.title.str();
     std::int32_t length = TrackLength(doc, index);
     texts[3] = length == UnknownLength ? std::string(strings.Text(str::UnknownLength))
                                        : FormatTimeShort(length, format);

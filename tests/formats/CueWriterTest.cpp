@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
+#include "flows/CueTagFlow.h"
+#include "flows/DocumentFlow.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "flows/DocumentFlow.h"
 #include "mp3/CueTag.h"
-#include "flows/CueTagFlow.h"
 #include "support/TestSupport.h"
 
 namespace tracklore {

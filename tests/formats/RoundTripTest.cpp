@@ -13,12 +13,13 @@
 // - in a cue sheet, a first track that starts before frame 150 (no INDEX time reaches it),
 //   starts that do not ascend, and M:S:H mode (INDEX hundredths are rounded down).
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <random>
 
+#include "flows/DocumentFlow.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
-#include "flows/DocumentFlow.h"
 #include "formats/Xmcd.h"
 #include "model/Text.h"
 #include "support/TestSupport.h"
@@ -113,6 +114,10 @@ class ListGenerator {
         noLeadingQuote(doc.cd.year);
         noLeadingQuote(doc.cd.genre);
         noLeadingQuote(doc.cd.discId);
+        // A comma separates the IDs of a record that lists several.
+        std::string id = doc.cd.discId.str();
+        std::replace(id.begin(), id.end(), ',', '.');
+        doc.cd.discId = id;
         std::string audio = doc.cd.audioFile;
         for (char& c : audio) {
             if (c == '\\') {

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "export/Export.h"
-#include "flows/ExportFlow.h"
 #include "flows/DocumentFlow.h"
+#include "flows/ExportFlow.h"
 #include "model/SafeFile.h"
 #include "support/TestSupport.h"
 

@@ -110,7 +110,9 @@ TEST(XmcdReader, DiscIdComputedWhenMissingAndFieldsCut) {
     EXPECT_EQ(f.doc.cd.discId, "0801f203");
     EXPECT_EQ(f.doc.cd.year, "2003");
     ASSERT_TRUE(ReadXmcd(f.session, "# xmcd\nDISCID=0801f203,0801f204,0801f205\n"));
-    EXPECT_EQ(f.doc.cd.discId, "0801f203,");  // cut to the nine characters the field holds
+    // Several IDs: the first is the record's, the others are kept for the next save.
+    EXPECT_EQ(f.doc.cd.discId, "0801f203");
+    EXPECT_EQ(f.doc.cd.moreDiscIds, "0801f204,0801f205");
 }
 
 TEST(XmcdReader, NinetyNineOffsetsAtMost) {
@@ -141,9 +143,14 @@ TEST(XmcdReader, JoinedTextsAreCut) {
 TEST(XmcdWriter, LineList) {
     TrackList doc;
     doc.trackCount = 3;
-    doc.tracks[0] = {FieldText<300>("One"), FieldText<300>("Band"), 150};
-    doc.tracks[1] = {FieldText<300>("Two"), FieldText<300>("Guest"), 17000};
-    doc.tracks[2] = {FieldText<300>("Three"), FieldText<300>("Band"), 32000};
+    auto set = [&doc](int i, const char* title, const char* performer, std::int32_t start) {
+        doc.tracks[i].title = title;
+        doc.tracks[i].performer = performer;
+        doc.tracks[i].start = start;
+    };
+    set(0, "One", "Band", 150);
+    set(1, "Two", "Guest", 17000);
+    set(2, "Three", "Band", 32000);
     doc.cd.totalSeconds = 600;
     doc.cd.discId = "18025603";
     doc.cd.artist = "Band";
