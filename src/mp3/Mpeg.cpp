@@ -131,19 +131,21 @@ MpegStreamInfo ProbeMpegStream(ByteSource& source, std::int64_t streamSize) {
     if (length.method == MpegLengthMethod::None || !(length.seconds > 0.0)) {
         return info;
     }
-    if (length.header && length.method != MpegLengthMethod::ByteCount && length.variable) {
-        // The average bitrate over the audio bytes.
-        info.bitrate = static_cast<std::int32_t>(8.0 * static_cast<double>(length.audioBytes) /
-                                                 length.seconds / 1000.0);
-    } else if (info.version == 25 && !length.header) {
+    if (info.version == 25 && !length.header) {
         return info;  // MPEG 2.5 is measured only with a VBR header
+    }
+    if (length.method == MpegLengthMethod::FrameWalk ||
+        (length.method == MpegLengthMethod::VbrHeader && length.variable)) {
+        // The average bitrate over the audio bytes.
+        const double average =
+            8.0 * static_cast<double>(length.audioBytes) / length.seconds / 1000.0;
+        if (!(average >= MinBitrate && average < MaxBitrate + 1)) {
+            return info;
+        }
+        info.bitrate = static_cast<std::int32_t>(average);
     } else {
         const int row = info.version == 1 ? info.layer - 1 : (info.layer == 1 ? 3 : 4);
         info.bitrate = BitrateTable[row][(b3 >> 4) & 0xF];
-        if (length.method == MpegLengthMethod::FrameWalk) {
-            info.bitrate = static_cast<std::int32_t>(8.0 * static_cast<double>(length.audioBytes) /
-                                                     length.seconds / 1000.0);
-        }
     }
     if (info.bitrate < MinBitrate || info.bitrate > MaxBitrate) {
         return info;

@@ -339,6 +339,10 @@ std::uint64_t EndBeforeZeros(ByteSource& source, std::uint64_t start, std::uint6
         if (end - position >= ZeroTailLimit) {
             return 0;
         }
+        if (position > source.Size()) {
+            position = std::max(source.Size(), start);  // nothing there to read
+            continue;
+        }
         const std::size_t length =
             static_cast<std::size_t>(std::min<std::uint64_t>(TailBlock, position - start));
         ReadAt(source, position - length, block.data(), length);
