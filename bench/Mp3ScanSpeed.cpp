@@ -2,7 +2,9 @@
 //  - the MP3 scan with the ID3v1 split reads a 1 GiB joined album at no less than half the
 //    speed of `cat FILE > /dev/null` measured in the same run;
 //  - the folder scan of 2000 files takes less than a second.
-// Usage: tracklore_scan_speed [--size-mib N] [--files N] [--keep]
+// Also reported: the folder scan of variable-bitrate files without a VBR header, whose frames
+// are all read to measure them.
+// Usage: tracklore_scan_speed [--size-mib N] [--files N] [--vbr-files N] [--vbr-mib N] [--keep]
 // Exit status 0 when both targets are met.
 
 #include <fcntl.h>
@@ -80,12 +82,11 @@ long MaxRssKib() {
 // a frame header, because the usable ones come last in name order. Half of the others are
 // MPEG audio too short to count (1.5 seconds), half hold no frame header at all, so the
 // search runs through its whole stretch; the 99 usable files at the end play 60 seconds
-// each (a frame-search stretch of frames, then a sparse hole, then the ID3v1 record).
+// each (constant-bitrate frames, then the ID3v1 record).
 void WriteFolder(const std::string& folder, int files) {
     bench::NoiseBytes noise;
     const std::string shortTrack = bench::NoiseTrack(24000, 0, noise);
     const std::string text(100000, 'x');
-    const std::string head = bench::NoiseTrack(65536 + 128, 0, noise).substr(0, 65536);
     const int usable = std::min(files, MaxTracks);
     for (int i = 0; i < files; ++i) {
         char name[32];
@@ -95,9 +96,27 @@ void WriteFolder(const std::string& folder, int files) {
             out << (i % 2 == 0 ? shortTrack : text);
             continue;
         }
-        out << head;
-        out.seekp(960000 - 128);
-        out << bench::NoiseTrack(1024, i + 1, noise).substr(1024 - 128);
+        out << bench::NoiseTrack(960000, i + 1, noise);
+    }
+}
+
+// `files` variable-bitrate tracks of `bytes` bytes without a VBR header: frames of 128 and
+// 192 kbit/s in turn, each closed by an ID3v1 record.
+void WriteVbrFolder(const std::string& folder, int files, std::size_t bytes) {
+    bench::NoiseBytes noise;
+    for (int i = 0; i < files; ++i) {
+        std::string track = bench::NoiseTrack(bytes, i + 1, noise);
+        const std::size_t end = bytes - 128;
+        bool wide = false;
+        for (std::size_t at = 0; at + 4 <= end; wide = !wide) {
+            const std::size_t length = wide ? 626 : bench::FrameBytes128;  // 192 or 128 kbit/s
+            track.replace(at, 4,
+                          wide ? std::string("\xFF\xFB\xB0\x00", 4) : bench::FrameHeader128());
+            at += length;
+        }
+        char name[32];
+        std::snprintf(name, sizeof name, "/%04d Vbr.mp3", i + 1);
+        std::ofstream(folder + name, std::ios::binary | std::ios::trunc) << track;
     }
 }
 
@@ -106,6 +125,8 @@ void WriteFolder(const std::string& folder, int files) {
 int main(int argc, char** argv) {
     std::uint64_t sizeMib = 1024;
     int files = 2000;
+    int vbrFiles = 20;  // 20 songs of about 3:30, within the 99:59:74 of a track list
+    std::size_t vbrMib = 4;
     bool keep = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -113,10 +134,17 @@ int main(int argc, char** argv) {
             sizeMib = std::strtoull(argv[++i], nullptr, 10);
         } else if (arg == "--files" && i + 1 < argc) {
             files = std::atoi(argv[++i]);
+        } else if (arg == "--vbr-files" && i + 1 < argc) {
+            vbrFiles = std::atoi(argv[++i]);
+        } else if (arg == "--vbr-mib" && i + 1 < argc) {
+            vbrMib = std::strtoull(argv[++i], nullptr, 10);
         } else if (arg == "--keep") {
             keep = true;
         } else {
-            std::fprintf(stderr, "Aufruf: %s [--size-mib N] [--files N] [--keep]\n", argv[0]);
+            std::fprintf(
+                stderr,
+                "Aufruf: %s [--size-mib N] [--files N] [--vbr-files N] [--vbr-mib N] [--keep]\n",
+                argv[0]);
             return 2;
         }
     }
@@ -127,12 +155,15 @@ int main(int argc, char** argv) {
     }
     const std::string album = dir + "/album.mp3";
     const std::string folder = dir + "/folder";
+    const std::string vbrFolder = dir + "/vbr";
     std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(vbrFolder);
 
     std::printf("Writing a %llu MiB joined album and %d files ...\n",
                 static_cast<unsigned long long>(sizeMib), files);
     bench::WriteNoiseAlbum(album, sizeMib << 20);
     WriteFolder(folder, files);
+    WriteVbrFolder(vbrFolder, vbrFiles, vbrMib << 20);
     const double mib = static_cast<double>(std::filesystem::file_size(album)) / (1 << 20);
 
     TrackList doc;
@@ -167,6 +198,16 @@ int main(int argc, char** argv) {
     folderScan();  // warm
     const double folderSeconds = Best(3, folderScan);
 
+    int vbrTracks = 0;
+    auto vbrScan = [&] {
+        ui.messages.clear();
+        ScanFolder(session, vbrFolder + "/", "*.mp3");
+        vbrTracks = doc.trackCount;
+    };
+    vbrScan();  // warm
+    const double vbrSeconds = Best(3, vbrScan);
+    const double vbrTotalMib = static_cast<double>(vbrFiles) * static_cast<double>(vbrMib);
+
     std::printf("cat FILE > /dev/null : %7.3f s  %8.0f MiB/s\n", catSeconds, mib / catSeconds);
     std::printf("MP3 scan with split  : %7.3f s  %8.0f MiB/s  (%d tracks)\n", scanSeconds,
                 mib / scanSeconds, tracks);
@@ -175,6 +216,11 @@ int main(int argc, char** argv) {
                 rssBefore, rssAfter);
     std::printf("folder scan          : %7.3f s for %d files, %d tracks  (target < 1 s)\n",
                 folderSeconds, files, folderTracks);
+    std::printf(
+        "folder scan, VBR     : %7.3f s for %d files of %zu MiB without VBR header, %d "
+        "tracks  (%.0f MiB/s, %.1f ms a file)\n",
+        vbrSeconds, vbrFiles, vbrMib, vbrTracks, vbrTotalMib / vbrSeconds,
+        1000.0 * vbrSeconds / std::max(vbrFiles, 1));
 
     if (!keep) {
         std::error_code ec;

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <string_view>
 
 #include "FuzzSupport.h"
@@ -17,6 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(info.firstFrameOffset >= 0 && info.firstFrameOffset < 65535);
         }
         FUZZ_CHECK(info.id3v2Size >= 0);
+    }
+    // The length measurement from any byte, over the bytes there and over more than there are.
+    if (size >= 4) {
+        const std::uint64_t start = data[0] % (size - 3);
+        for (std::uint64_t end : {static_cast<std::uint64_t>(size), std::uint64_t{size} * 100}) {
+            MemorySource source(bytes);
+            const MpegLength length = MeasureMpegLength(source, start, end);
+            FUZZ_CHECK(std::isfinite(length.seconds) && length.seconds >= 0.0);
+            FUZZ_CHECK(length.audioBytes >= 0 &&
+                       static_cast<std::uint64_t>(length.audioBytes) <= end);
+        }
     }
     return 0;
 }

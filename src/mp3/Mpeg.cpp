@@ -21,9 +21,8 @@ constexpr std::int32_t SampleRateTable[3][3] = {
     {11025, 12000, 8000},   // MPEG 2.5
 };
 
-// Bytes read after the sync position: the rest of the header, 32 bytes of side information,
-// "Xing", its flags and its frame count.
-constexpr std::size_t HeaderTail = 4 + 32 + 4 + 4 + 4;
+// Bytes read after the last sync position searched: the rest of its header.
+constexpr std::size_t HeaderTail = 4;
 
 bool IsId3v2Header(const unsigned char* b) {
     return b[0] == 'I' && b[1] == 'D' && b[2] == '3' && b[3] < 0xFF && b[4] < 0xFF && b[6] < 0x80 &&
@@ -69,17 +68,6 @@ std::int32_t FindFirstMpegFrame(ByteSource& source, MpegStreamInfo& info) {
         auto at = [&](std::size_t i) -> unsigned char { return i < length ? window[i] : 0; };
         info.firstFrameOffset = static_cast<std::int32_t>(k);
         info.headerBytes = {at(k), at(k + 1), at(k + 2), at(k + 3)};
-        std::size_t xing = k + 36;
-        if (xing + 4 <= length && std::memcmp(&window[xing], "Xing", 4) == 0) {
-            info.isVbr = true;
-            info.xingFrames = (static_cast<std::uint32_t>(at(xing + 8)) << 24) |
-                              (static_cast<std::uint32_t>(at(xing + 9)) << 16) |
-                              (static_cast<std::uint32_t>(at(xing + 10)) << 8) |
-                              static_cast<std::uint32_t>(at(xing + 11));
-        } else {
-            info.isVbr = false;
-            info.xingFrames = 0;
-        }
         return info.firstFrameOffset;
     }
     info.firstFrameOffset = -1;
@@ -88,6 +76,7 @@ std::int32_t FindFirstMpegFrame(ByteSource& source, MpegStreamInfo& info) {
 
 MpegStreamInfo ProbeMpegStream(ByteSource& source, std::int64_t streamSize) {
     MpegStreamInfo info;
+    const std::uint64_t base = source.Position();
     if (FindFirstMpegFrame(source, info) < 0) {
         return info;
     }
@@ -132,38 +121,36 @@ MpegStreamInfo ProbeMpegStream(ByteSource& source, std::int64_t streamSize) {
     const int versionRow = info.version == 1 ? 0 : (info.version == 2 ? 1 : 2);
     info.sampleRate = SampleRateTable[versionRow][rateIndex];
 
-    if (info.isVbr) {
-        if (info.xingFrames == 0) {
+    const std::uint64_t audioStart = base + static_cast<std::uint64_t>(info.id3v2Size) +
+                                     static_cast<std::uint64_t>(info.firstFrameOffset);
+    const MpegLength length =
+        MeasureMpegLength(source, audioStart, base + static_cast<std::uint64_t>(streamSize));
+    info.isVbr = length.variable;
+    info.xingFrames = length.headerFrames;
+    info.lengthMethod = length.method;
+    if (length.method == MpegLengthMethod::None || !(length.seconds > 0.0)) {
+        return info;
+    }
+    if (info.version == 25 && !length.header) {
+        return info;  // MPEG 2.5 is measured only with a VBR header
+    }
+    if (length.method == MpegLengthMethod::FrameWalk ||
+        (length.method == MpegLengthMethod::VbrHeader && length.variable)) {
+        // The average bitrate over the audio bytes.
+        const double average =
+            8.0 * static_cast<double>(length.audioBytes) / length.seconds / 1000.0;
+        if (!(average >= MinBitrate && average < MaxBitrate + 1)) {
             return info;
         }
-        // Single precision throughout, as the average bitrate has always been computed; the
-        // truncation to whole kbit/s makes the duration slightly longer than the frame count.
-        const float coefficient = info.layer == 1 ? 12.0f : 144.0f;
-        float rate = static_cast<float>(audioBytes) * static_cast<float>(info.sampleRate);
-        rate = rate / static_cast<float>(info.xingFrames);
-        rate = rate / 1000.0f;
-        rate = rate / coefficient;
-        if (!(rate >= static_cast<float>(MinBitrate) &&
-              rate < static_cast<float>(MaxBitrate + 1))) {
-            return info;
-        }
-        info.bitrate = static_cast<std::int32_t>(rate);
+        info.bitrate = static_cast<std::int32_t>(average);
     } else {
-        int row = 0;
-        if (info.version == 1) {
-            row = info.layer - 1;
-        } else if (info.version == 2) {
-            row = info.layer == 1 ? 3 : 4;
-        } else {
-            return info;  // MPEG 2.5 has no bitrate table
-        }
+        const int row = info.version == 1 ? info.layer - 1 : (info.layer == 1 ? 3 : 4);
         info.bitrate = BitrateTable[row][(b3 >> 4) & 0xF];
     }
     if (info.bitrate < MinBitrate || info.bitrate > MaxBitrate) {
         return info;
     }
-    info.durationSeconds =
-        static_cast<float>(8.0 * static_cast<double>(audioBytes) / info.bitrate / 1000.0);
+    info.durationSeconds = static_cast<float>(length.seconds);
     info.isMpeg = info.durationSeconds >= MinStreamSeconds;
     return info;
 }

@@ -46,39 +46,43 @@ TEST(Mpeg, TwoSecondMinimum) {
     EXPECT_EQ(MpegDuration(short1, 39000), -1.0f);
 }
 
-TEST(Mpeg, XingAverageBitrateInSinglePrecision) {
-    MpegStreamInfo rejected = Probe(XingStream(3000000, 1000));
-    EXPECT_FALSE(rejected.isMpeg);
-    EXPECT_TRUE(rejected.isVbr);
-    EXPECT_EQ(rejected.xingFrames, 1000u);
-
+TEST(Mpeg, XingFrameCountWhereTheBytesCanHoldIt) {
+    // 10000 frames in 3 MB: believed, with the average bitrate over the bytes.
     MpegStreamInfo info = Probe(XingStream(3000000, 10000));
     ASSERT_TRUE(info.isMpeg);
+    EXPECT_TRUE(info.isVbr);
+    EXPECT_EQ(info.xingFrames, 10000u);
+    EXPECT_EQ(info.lengthMethod, MpegLengthMethod::VbrHeader);
     EXPECT_EQ(info.bitrate, 91);
-    EXPECT_NEAR(info.durationSeconds, 263.736, 0.001);
+    EXPECT_NEAR(info.durationSeconds, 10000 * 1152 / 44100.0, 0.001);
 
-    EXPECT_FALSE(Probe(XingStream(3000000, 0)).isMpeg);  // no usable frame count
+    // 1000 frames cannot fill 3 MB, and no count is no count: the 7194 frames there count.
+    for (std::uint32_t frames : {1000u, 0u}) {
+        MpegStreamInfo walked = Probe(XingStream(3000000, frames));
+        ASSERT_TRUE(walked.isMpeg);
+        EXPECT_EQ(walked.lengthMethod, MpegLengthMethod::FrameWalk);
+        EXPECT_NEAR(walked.durationSeconds, 7194 * 1152 / 44100.0, 0.001);
+    }
 }
 
-TEST(Mpeg, XingOnlyInTwoChannelMpeg1Frames) {
-    // A mono MPEG 1 frame keeps its Xing header after 17 bytes of side information, an MPEG 2
-    // frame after 9 (mono) or 17: neither is found, and the frame's own bitrate counts.
-    std::string xing = std::string("Xing\0\0\0\1\0\0\x27\x10", 12);  // 10000 frames
+TEST(Mpeg, XingAfterTheSideInformationOfEachMode) {
+    // After 17 bytes of side information in a mono MPEG 1 frame and in a two-channel MPEG 2 one.
+    std::string xing = std::string("Xing\0\0\0\1\0\0\x03\xE8", 12);  // 1000 frames
     std::string mono = CbrStream(3000000);
     mono.replace(0, 4, FrameHeader(1, 3, 9, 0, true));
     mono.replace(4 + 17, 12, xing);
     MpegStreamInfo a = Probe(mono);
     ASSERT_TRUE(a.isMpeg);
-    EXPECT_FALSE(a.isVbr);
-    EXPECT_EQ(a.bitrate, 128);
+    EXPECT_TRUE(a.isVbr);
+    EXPECT_EQ(a.xingFrames, 1000u);
 
     std::string mpeg2 = FrameHeader(2, 3, 8, 0) + std::string(200000, '\0');
     mpeg2.replace(4 + 17, 12, xing);
     MpegStreamInfo b = Probe(mpeg2);
     ASSERT_TRUE(b.isMpeg);
-    EXPECT_FALSE(b.isVbr);
-    EXPECT_EQ(b.bitrate, 64);
+    EXPECT_TRUE(b.isVbr);
     EXPECT_EQ(b.sampleRate, 22050);
+    EXPECT_NEAR(b.durationSeconds, 1000 * 576 / 22050.0, 0.001);
 }
 
 TEST(Mpeg, RejectedHeaders) {
@@ -103,7 +107,7 @@ TEST(Mpeg, RejectedHeaders) {
 TEST(Mpeg, Mpeg25WithXingIsMeasured) {
     std::string stream = CbrStream(100000);
     stream.replace(0, 4, FrameHeader(25, 3, 8, 0));
-    stream.replace(36, 12, std::string("Xing\0\0\0\1\0\0\x01\x00", 12));  // 256 frames
+    stream.replace(4 + 17, 12, std::string("Xing\0\0\0\1\0\0\x01\x00", 12));  // 256 frames
     MpegStreamInfo info = Probe(stream);
     EXPECT_EQ(info.version, 25);
     EXPECT_EQ(info.sampleRate, 11025);
