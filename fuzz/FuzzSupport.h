@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "flows/Session.h"
+#include "model/Cp1252.h"
+#include "model/Encoding.h"
 #include "model/TrackList.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPlatform.h"
@@ -30,14 +33,20 @@ struct Harness {
         }                                                                                      \
     } while (0)
 
+// A field holds valid UTF-8 and fewer characters than its capacity.
+inline bool FitsField(std::string_view text, std::size_t capacity) {
+    return IsValidUtf8(text) && CharacterCount(text) < capacity;
+}
+
 // The invariants of every track list a reader produces.
 inline void CheckTrackList(const TrackList& doc) {
     FUZZ_CHECK(doc.trackCount >= 0 && doc.trackCount <= MaxTracks);
-    FUZZ_CHECK(doc.cd.title.size() < 128 && doc.cd.artist.size() < 128);
-    FUZZ_CHECK(doc.cd.discId.size() < 10 && doc.cd.year.size() < 5 && doc.cd.genre.size() < 53);
-    FUZZ_CHECK(doc.cd.audioFile.size() < 300);
+    FUZZ_CHECK(FitsField(doc.cd.title, 128) && FitsField(doc.cd.artist, 128));
+    FUZZ_CHECK(FitsField(doc.cd.discId, 10) && FitsField(doc.cd.year, 5) &&
+               FitsField(doc.cd.genre, 53));
+    FUZZ_CHECK(FitsField(doc.cd.audioFile, 300));
     for (const auto& track : doc.tracks) {
-        FUZZ_CHECK(track.title.size() < 300 && track.performer.size() < 300);
+        FUZZ_CHECK(FitsField(track.title, 300) && FitsField(track.performer, 300));
     }
 }
 
