@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "flows/Session.h"
+#include "model/Cp1252.h"
 #include "model/Encoding.h"
 #include "model/TrackList.h"
 #include "settings/Settings.h"
@@ -31,20 +33,20 @@ struct Harness {
         }                                                                                      \
     } while (0)
 
-// A field holds valid UTF-8 of fewer than `limit` characters.
-inline bool FieldFits(const std::string& text, std::size_t limit) {
-    return ValidUtf8(text) == text && CharacterCount(text) < limit;
+// A field holds valid UTF-8 and fewer characters than its capacity.
+inline bool FitsField(std::string_view text, std::size_t capacity) {
+    return IsValidUtf8(text) && CharacterCount(text) < capacity;
 }
 
-// The invariants of every track list a reader produces. Capacities count characters.
+// The invariants of every track list a reader produces.
 inline void CheckTrackList(const TrackList& doc) {
     FUZZ_CHECK(doc.trackCount >= 0 && doc.trackCount <= MaxTracks);
-    FUZZ_CHECK(FieldFits(doc.cd.title, 128) && FieldFits(doc.cd.artist, 128));
-    FUZZ_CHECK(FieldFits(doc.cd.discId, 10) && FieldFits(doc.cd.year, 5) &&
-               FieldFits(doc.cd.genre, 53));
-    FUZZ_CHECK(FieldFits(doc.cd.audioFile, 300));
+    FUZZ_CHECK(FitsField(doc.cd.title, 128) && FitsField(doc.cd.artist, 128));
+    FUZZ_CHECK(FitsField(doc.cd.discId, 10) && FitsField(doc.cd.year, 5) &&
+               FitsField(doc.cd.genre, 53));
+    FUZZ_CHECK(FitsField(doc.cd.audioFile, 300));
     for (const auto& track : doc.tracks) {
-        FUZZ_CHECK(FieldFits(track.title, 300) && FieldFits(track.performer, 300));
+        FUZZ_CHECK(FitsField(track.title, 300) && FitsField(track.performer, 300));
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 
+#include "flows/DocumentFlow.h"
 #include "flows/Reading.h"
 #include "formats/CueSheet.h"
+#include "formats/Document.h"
 #include "model/Text.h"
 #include "mp3/Mp3Scan.h"
 
@@ -21,7 +23,8 @@ void ShowSystemError(Session& session, int error) {
     session.ui.ShowMessage(message);
 }
 
-bool ReportOutcome(Session& session, const TagWriteOutcome& outcome, const std::string& path) {
+bool ReportOutcome(Session& session, const TagWriteOutcome& outcome, const std::string& file) {
+    const std::string path = FileNameText(file);
     switch (outcome.status) {
         case TagWriteStatus::Written:
             return true;
@@ -37,7 +40,7 @@ bool ReportOutcome(Session& session, const TagWriteOutcome& outcome, const std::
             ShowError(session, str::TagTooLarge, {path});
             break;
         case TagWriteStatus::CannotCreateTemp:
-            ShowError(session, str::CannotCreateTemp, {outcome.folder});
+            ShowError(session, str::CannotCreateTemp, {FileNameText(outcome.folder)});
             break;
         case TagWriteStatus::CannotReplace:
             ShowError(session, str::CannotReplace);
@@ -59,8 +62,8 @@ bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& pa
     };
     const bool ok = ReportOutcome(session, WriteTagFile(table, path, replaceOtherVersion), path);
     if (ok) {
-        ShowStringMessage(session, str::TagWritten, {path}, str::DoneCaption, MsgButtons::Ok,
-                          MsgIcon::Information);
+        ShowStringMessage(session, str::TagWritten, {FileNameText(path)}, str::DoneCaption,
+                          MsgButtons::Ok, MsgIcon::Information);
     }
     table.Clear();
     return ok;
@@ -92,12 +95,20 @@ bool WriteCueToMp3(Session& session) {
     }
     // The name without folder and extension; the extension is cut from the file name only,
     // so that a period in a folder name does not cut the path there.
-    session.doc.cd.audioFile = StripExtension(FileNamePart(path));
-    // The sheet in the tag names this one file, whatever files the document came from.
+    session.doc.cd.audioFile = FileNameText(StripExtension(FileNamePart(path)));
+    // The tag holds the cue sheet as Save would write it, naming this one file whatever files
+    // the document came from: in the document's save encoding, refused before anything is
+    // written when a forced encoding cannot hold a character.
     const std::string cueText =
         CueSheetText(session.doc, session.timeFormat(), CueFileLines::AudioFile);
+    const TextEncoding encoding =
+        DocumentSaveEncoding(session.doc, cueText, DocumentKindCue, session.settings.SaveEncoding);
+    const std::optional<std::string> cueBytes = EncodeForSaving(session, cueText, encoding);
+    if (!cueBytes) {
+        return false;
+    }
     FrameTable table;
-    AddCueFrames(table, session.doc, cueText);
+    AddCueFrames(table, session.doc, *cueBytes);
     return WriteTagIntoFile(session, table, path);
 }
 

@@ -34,7 +34,8 @@ bool ApplyFolderScan(Session& session, const FolderScanResult& result) {
 bool ScanFolder(Session& session, const std::string& folder, const std::string& mask) {
     static const std::atomic<bool> never{false};
     return ApplyFolderScan(session,
-                           ScanFolderFiles(folder, mask, session.strings, JobContext(never)));
+                           ScanFolderFiles(folder, mask, session.strings, JobContext(never),
+                                           session.settings.LegacyCodePage));
 }
 
 bool FinishFolderScan(Session& session, const FolderScanResult& result) {
@@ -51,8 +52,9 @@ bool RunFolderScan(Session& session, const std::string& folder, const std::strin
         return false;
     }
     static const std::atomic<bool> never{false};
-    return FinishFolderScan(session, ScanFolderFiles(WithTrailingSeparator(folder), mask,
-                                                     session.strings, JobContext(never)));
+    return FinishFolderScan(session,
+                            ScanFolderFiles(WithTrailingSeparator(folder), mask, session.strings,
+                                            JobContext(never), session.settings.LegacyCodePage));
 }
 
 }  // namespace tracklore

@@ -62,6 +62,7 @@ Mp3ScanHooks ScanHooks(Session& session) {
     hooks.trackNotMeasured = [&session](int track) {
         ShowInfo(session, str::NoMpegHeaderInFragment, {track}, str::ScanCaption);
     };
+    hooks.legacyCodePage = session.settings.LegacyCodePage;
     return hooks;
 }
 
@@ -76,7 +77,8 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, FragmentChooser& choose
     }
     const std::string heading =
         session.Format(str::FragmentResultsHeading, {static_cast<int>(job.split.fragments.size())});
-    if (chooser.ChooseFragments(heading, FragmentRows(job.split, session.strings)) !=
+    const TextEncoding codePage = LegacyEncoding(session.settings.LegacyCodePage);
+    if (chooser.ChooseFragments(heading, FragmentRows(job.split, session.strings, codePage)) !=
         MsgResult::Yes) {
         return;
     }
@@ -85,7 +87,8 @@ void FinishId3v1Split(Session& session, Mp3ScanJob& job, FragmentChooser& choose
         ShowError(session, str::CannotOpenFile, {NameText(job.path)});
         return;
     }
-    MeasuredList measured = BuildTracksFromFragments(job.split, *file, job.path, session.strings);
+    MeasuredList measured =
+        BuildTracksFromFragments(job.split, *file, job.path, session.strings, codePage);
     ApplyTrackList(session, measured.list);
     if (measured.unmeasuredTrack != 0) {
         ShowInfo(session, str::NoMpegHeaderInFragment, {measured.unmeasuredTrack},
@@ -137,7 +140,8 @@ void RunMp3ScanWorker(Session& session, Mp3ScanJob& job, FragmentChooser& choose
 
 bool ReadAlbumWrapHeader(Session& session, ByteSource& file, const unsigned char* buffer,
                          std::size_t length) {
-    std::optional<MeasuredList> read = tracklore::ReadAlbumWrapHeader(file, buffer, length);
+    std::optional<MeasuredList> read = tracklore::ReadAlbumWrapHeader(
+        file, buffer, length, LegacyEncoding(session.settings.LegacyCodePage));
     if (!read) {
         return false;
     }

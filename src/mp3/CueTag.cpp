@@ -1,5 +1,7 @@
 #include "mp3/CueTag.h"
 
+#include "model/Encoding.h"
+#include "mp3/Id3.h"
 #include "resources/Version.h"
 
 #include <algorithm>
@@ -60,9 +62,13 @@ void FrameTable::AddTextFrame(std::string_view id, std::string_view text) {
         return;
     }
     std::string& data = Slot(index).data;
-    data.reserve(text.size() + 1);
-    data += '\0';
-    data += text;
+    if (FitsLatin1(text)) {
+        data += static_cast<char>(id3v2::Latin1);
+        data += Utf8ToLatin1(text);
+    } else {
+        data += static_cast<char>(id3v2::Utf16);
+        data += Utf8ToUtf16WithBom(text);
+    }
 }
 
 bool FrameTable::Contains(const char* id) const {
@@ -93,7 +99,7 @@ std::string CuePayload(std::string_view cueText, std::string_view versionText) {
     return payload;
 }
 
-void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueText) {
+void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueBytes) {
     table.Clear();
     const int count = std::clamp(doc.trackCount, 0, MaxTracks);
     table.AddTextFrame("TRCK", std::to_string(count));
@@ -106,7 +112,7 @@ void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueT
     if (geob >= 0) {
         std::string& data = table.Slot(geob).data;
         data = CueGeobHead;
-        data += CuePayload(cueText, VersionText);
+        data += CuePayload(cueBytes, VersionText);
     }
 }
 

@@ -42,8 +42,9 @@ class FrameTable {
     void Clear() { slots_.clear(); }
     // Adds an empty frame (flags 0, no data); its index, or -1 when the table is full.
     int AddFrame(std::string_view id);
-    // A text frame: encoding byte 0, then the text's bytes, no terminator. Nothing happens
-    // when the table is full.
+    // A text frame of a UTF-8 text, without terminator: encoding byte 0 and the ISO-8859-1
+    // bytes when every character fits them, else encoding byte 1 and UTF-16 little-endian
+    // with its byte-order mark. Nothing happens when the table is full.
     void AddTextFrame(std::string_view id, std::string_view text);
     // Whether a frame with these four ID bytes is in the table.
     bool Contains(const char* id) const;
@@ -62,8 +63,8 @@ class FrameTable {
 std::string CuePayload(std::string_view cueText, std::string_view versionText);
 
 // Clears the table and adds TRCK, TPE1, TIT2, TALB, TYER, TCON and the GEOB frame with the
-// payload of `cueText`.
-void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueText);
+// payload of `cueBytes`, the cue sheet file's bytes in their encoding.
+void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueBytes);
 
 // Walks the frames of an old ID3v2.3.0 tag (`oldTag` holds all of it, header included) and
 // adds each one whose ID is not yet in the table, until the table is full, the zero padding

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "model/Text.h"
@@ -170,10 +171,66 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder, const std:
     return names;
 }
 
+namespace {
+
+// The ID3v2 tag is read up to this many bytes: the texts stand in its first frames, pictures
+// and other large frames after them are not needed.
+constexpr std::uint64_t MaxTagBytes = 1 << 20;
+
+// The texts of the ID3v2 tag at the start of the file, as far as they fit in MaxTagBytes.
+Id3v2Texts ReadTagTexts(ByteSource& file, std::uint64_t fileSize) {
+    unsigned char header[10] = {};
+    file.SeekTo(0);
+    if (file.Read(header, sizeof header) != sizeof header || std::memcmp(header, "ID3", 3) != 0) {
+        return {};
+    }
+    const auto length = std::min<std::uint64_t>(
+        {static_cast<std::uint64_t>(Id3v2TagLength(header)), fileSize, MaxTagBytes});
+    std::string tag(static_cast<std::size_t>(length), '\0');
+    file.SeekTo(0);
+    tag.resize(file.Read(tag.data(), tag.size()));
+    return ReadId3v2Texts(tag);
+}
+
+// The texts a file's tags give its track: each from the ID3v2 tag when it has it there, else
+// from the ID3v1 record. Nothing when the file has neither.
+std::optional<Id3v2Texts> ReadFileTexts(ByteSource& file, std::uint64_t size,
+                                        const TextEncoding& codePage) {
+    Id3v2Texts texts = ReadTagTexts(file, size);
+    const bool fromId3v2 = !texts.Empty();
+    std::array<unsigned char, Id3v1Size> record{};
+    bool hasId3v1 = false;
+    if (size >= Id3v1Size) {
+        file.SeekTo(size - Id3v1Size);
+        hasId3v1 = file.Read(record.data(), record.size()) == record.size() &&
+                   std::memcmp(record.data(), "TAG", 3) == 0;
+    }
+    if (!fromId3v2 && !hasId3v1) {
+        return std::nullopt;
+    }
+    if (hasId3v1) {
+        auto fill = [](std::string& field, std::string text) {
+            if (field.empty()) {
+                field = std::move(text);
+            }
+        };
+        fill(texts.title, Id3v1Title(record.data(), codePage));
+        fill(texts.artist, Id3v1Artist(record.data(), codePage));
+        fill(texts.album, Id3v1Album(record.data(), codePage));
+        fill(texts.year, Id3v1Year(record.data(), codePage));
+        fill(texts.genre, Id3v1Genre(record.data()));
+    }
+    return texts;
+}
+
+}  // namespace
+
 FolderScanResult ScanFolderFiles(const std::string& folder, const std::string& mask,
-                                 const StringTable& strings, const JobContext& job) {
+                                 const StringTable& strings, const JobContext& job,
+                                 std::string_view legacyCodePage) {
     FolderScanResult result;
     TrackList& doc = result.list;
+    const TextEncoding codePage = LegacyEncoding(legacyCodePage);
     std::int32_t running = LeadInFrames;
     const std::vector<std::string> names = ListMatchingFiles(folder, mask);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -192,25 +249,19 @@ FolderScanResult ScanFolderFiles(const std::string& folder, const std::string& m
         if (!(seconds >= MinStreamSeconds)) {
             continue;
         }
-        std::array<unsigned char, Id3v1Size> tag{};
-        bool tagged = false;
-        if (size >= Id3v1Size) {
-            file->SeekTo(size - Id3v1Size);
-            tagged = file->Read(tag.data(), tag.size()) == tag.size() &&
-                     std::memcmp(tag.data(), "TAG", 3) == 0;
-        }
+        const std::optional<Id3v2Texts> texts = ReadFileTexts(*file, size, codePage);
         file.reset();
 
         result.usable = true;
         std::string title;
         std::string performer;
-        if (tagged) {
-            title = Id3v1Title(tag.data());
-            performer = Id3v1Artist(tag.data());
+        if (texts) {
+            title = texts->title;
+            performer = texts->artist;
             if (doc.trackCount == 0) {
-                doc.cd.title = Id3v1Album(tag.data());
-                doc.cd.year = Id3v1Year(tag.data());
-                doc.cd.genre = Id3v1Genre(tag.data());
+                doc.cd.title = texts->album;
+                doc.cd.year = texts->year;
+                doc.cd.genre = texts->genre;
             }
         } else {
             title = NameText(name);

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/Encoding.h"
 #include "model/Job.h"
 #include "model/TrackList.h"
 #include "resources/Strings.h"
@@ -38,8 +39,11 @@ struct FolderScanResult {
 
 // The scan of a folder (its path ending with a separator), a job: one track per file that
 // matches the mask, in FileNameLess order, each measured from its MPEG frames and named from
-// its ID3v1 tag or its file name. Progress counts the files.
+// its tags or its file name. A text of the ID3v2 tag at the file's start is taken before the
+// same text of the ID3v1 record at its end, which is decoded in `legacyCodePage`. Progress
+// counts the files.
 FolderScanResult ScanFolderFiles(const std::string& folder, const std::string& mask,
-                                 const StringTable& strings, const JobContext& job);
+                                 const StringTable& strings, const JobContext& job,
+                                 std::string_view legacyCodePage = DefaultLegacyCodePage);
 
 }  // namespace tracklore

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <optional>
+#include <string_view>
 #include <utility>
 
+#include "model/Cp1252.h"
 #include "model/Genres.h"
 #include "model/Text.h"
 #include "mp3/ImportHelpers.h"
@@ -126,28 +130,279 @@ bool IsValidId3v1(const unsigned char* record) {
            IsValidId3v1Field(record + Comment, TextWidth - 1);
 }
 
-std::string Id3v1Text(const unsigned char* record, std::size_t offset, std::size_t width) {
-    return Trim(TextAt(record, offset + width, offset, width));
+std::string Id3v1Text(const unsigned char* record, std::size_t offset, std::size_t width,
+                      const TextEncoding& codePage) {
+    return Trim(DecodeAs(TextAt(record, offset + width, offset, width), codePage));
 }
 
-std::string Id3v1Title(const unsigned char* record) {
-    return Id3v1Text(record, id3v1::Title, id3v1::TextWidth);
+std::string Id3v1Title(const unsigned char* record, const TextEncoding& codePage) {
+    return Id3v1Text(record, id3v1::Title, id3v1::TextWidth, codePage);
 }
 
-std::string Id3v1Artist(const unsigned char* record) {
-    return Id3v1Text(record, id3v1::Artist, id3v1::TextWidth);
+std::string Id3v1Artist(const unsigned char* record, const TextEncoding& codePage) {
+    return Id3v1Text(record, id3v1::Artist, id3v1::TextWidth, codePage);
 }
 
-std::string Id3v1Album(const unsigned char* record) {
-    return Id3v1Text(record, id3v1::Album, id3v1::TextWidth);
+std::string Id3v1Album(const unsigned char* record, const TextEncoding& codePage) {
+    return Id3v1Text(record, id3v1::Album, id3v1::TextWidth, codePage);
 }
 
-std::string Id3v1Year(const unsigned char* record) {
-    return Id3v1Text(record, id3v1::Year, id3v1::YearWidth);
+std::string Id3v1Year(const unsigned char* record, const TextEncoding& codePage) {
+    return Id3v1Text(record, id3v1::Year, id3v1::YearWidth, codePage);
 }
 
 std::string Id3v1Genre(const unsigned char* record) {
     return GenreName(record[id3v1::Genre]);
+}
+
+namespace {
+
+std::string Latin1ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (char c : bytes) {
+        AppendUtf8(text, static_cast<unsigned char>(c));
+    }
+    return text;
+}
+
+std::uint32_t BigEndian(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (char c : bytes) {
+        value = (value << 8) | static_cast<unsigned char>(c);
+    }
+    return value;
+}
+
+// Four 7-bit groups, most significant first.
+std::uint32_t Syncsafe(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (char c : bytes.substr(0, 4)) {
+        value = (value << 7) | (static_cast<unsigned char>(c) & 0x7F);
+    }
+    return value;
+}
+
+// The bytes with the unsynchronisation undone: a zero byte after 0xFF was inserted by the
+// writer and goes.
+std::string Resynchronised(std::string_view bytes) {
+    std::string plain;
+    plain.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        plain += bytes[i];
+        if (static_cast<unsigned char>(bytes[i]) == 0xFF && i + 1 < bytes.size() &&
+            bytes[i + 1] == '\0') {
+            ++i;
+        }
+    }
+    return plain;
+}
+
+// The frames whose texts the album takes, by version: 2.2 has three-letter IDs.
+struct TextFrame {
+    std::string_view id;
+    std::string Id3v2Texts::*field;
+};
+const TextFrame TextFramesV22[] = {
+    {"TT2", &Id3v2Texts::title}, {"TP1", &Id3v2Texts::artist}, {"TAL", &Id3v2Texts::album},
+    {"TYE", &Id3v2Texts::year},  {"TCO", &Id3v2Texts::genre},
+};
+// TYER is the year of 2.3, TDRC the recording time of 2.4; either is read in both.
+const TextFrame TextFramesV23[] = {
+    {"TIT2", &Id3v2Texts::title}, {"TPE1", &Id3v2Texts::artist}, {"TALB", &Id3v2Texts::album},
+    {"TYER", &Id3v2Texts::year},  {"TCON", &Id3v2Texts::genre},  {"TDRC", &Id3v2Texts::year},
+};
+
+const TextFrame* FindTextFrame(std::string_view id, bool version22) {
+    auto matches = [id](const TextFrame& frame) { return frame.id == id; };
+    if (version22) {
+        auto* found = std::find_if(std::begin(TextFramesV22), std::end(TextFramesV22), matches);
+        return found == std::end(TextFramesV22) ? nullptr : found;
+    }
+    auto* found = std::find_if(std::begin(TextFramesV23), std::end(TextFramesV23), matches);
+    return found == std::end(TextFramesV23) ? nullptr : found;
+}
+
+// Frame flags of the second flag byte.
+constexpr unsigned char V23Compressed = 0x80;
+constexpr unsigned char V23Encrypted = 0x40;
+constexpr unsigned char V23Grouped = 0x20;
+constexpr unsigned char V24Grouped = 0x40;
+constexpr unsigned char V24Compressed = 0x08;
+constexpr unsigned char V24Encrypted = 0x04;
+constexpr unsigned char V24Unsynchronised = 0x02;
+constexpr unsigned char V24DataLength = 0x01;
+// Tag flags.
+constexpr unsigned char TagUnsynchronised = 0x80;
+constexpr unsigned char TagExtendedHeader = 0x40;  // 2.2: the tag is compressed
+
+}  // namespace
+
+Id3v2String ReadId3v2String(std::string_view bytes, unsigned char encoding) {
+    Id3v2String result;
+    std::size_t end = std::string_view::npos;
+    std::size_t terminator = 1;
+    switch (encoding) {
+        case id3v2::Latin1:
+        case id3v2::Utf8:
+            end = bytes.find('\0');
+            break;
+        case id3v2::Utf16:
+        case id3v2::Utf16Be:
+            terminator = 2;
+            for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+                if (bytes[i] == '\0' && bytes[i + 1] == '\0') {
+                    end = i;
+                    break;
+                }
+            }
+            break;
+        default:
+            return result;
+    }
+    const std::string_view text = bytes.substr(0, end);
+    result.rest =
+        end == std::string_view::npos ? std::string_view() : bytes.substr(end + terminator);
+    switch (encoding) {
+        case id3v2::Latin1:
+            result.text = Latin1ToUtf8(text);
+            break;
+        case id3v2::Utf8:
+            result.text = ValidUtf8(SkipUtf8Bom(text));
+            break;
+        default:
+            // A mark decides the order; encoding 2 has none and is big-endian, and so is
+            // encoding 1 that lacks its mark.
+            result.text = Utf16ToUtf8(text, false);
+            break;
+    }
+    return result;
+}
+
+std::string Id3v2FrameText(std::string_view data) {
+    if (data.empty()) {
+        return {};
+    }
+    return Trim(ReadId3v2String(data.substr(1), static_cast<unsigned char>(data[0])).text);
+}
+
+Id3v2DescribedText ReadId3v2DescribedText(std::string_view data, std::size_t languageBytes) {
+    if (data.size() < 1 + languageBytes) {
+        return {};
+    }
+    const auto encoding = static_cast<unsigned char>(data[0]);
+    Id3v2String description = ReadId3v2String(data.substr(1 + languageBytes), encoding);
+    Id3v2String text = ReadId3v2String(description.rest, encoding);
+    return {std::move(description.text), Trim(text.text)};
+}
+
+std::string Id3v2Genre(std::string_view text) {
+    auto number = [](std::string_view digits) -> std::optional<int> {
+        if (digits.empty() || digits.size() > 3 ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return c >= '0' && c <= '9'; })) {
+            return std::nullopt;
+        }
+        return std::stoi(std::string(digits));
+    };
+    if (std::optional<int> plain = number(text)) {
+        return GenreName(*plain);
+    }
+    if (text.substr(0, 2) == "((") {
+        return std::string(text.substr(1));
+    }
+    if (!text.empty() && text[0] == '(') {
+        const std::size_t close = text.find(')');
+        if (close != std::string_view::npos) {
+            if (std::optional<int> inside = number(text.substr(1, close - 1))) {
+                const std::string_view refinement = text.substr(close + 1);
+                return refinement.empty() ? GenreName(*inside) : Trim(refinement);
+            }
+        }
+    }
+    return std::string(text);
+}
+
+Id3v2Texts ReadId3v2Texts(std::string_view tag) {
+    Id3v2Texts texts;
+    constexpr std::size_t HeaderSize = 10;
+    if (tag.size() < HeaderSize || tag.substr(0, 3) != "ID3") {
+        return texts;
+    }
+    const auto major = static_cast<unsigned char>(tag[3]);
+    const auto flags = static_cast<unsigned char>(tag[5]);
+    if (major < 2 || major > 4 || (major == 2 && (flags & TagExtendedHeader))) {
+        return texts;
+    }
+    std::string_view body = tag.substr(HeaderSize);
+    body = body.substr(0, Syncsafe(tag.substr(6, 4)));
+    std::string plain;
+    if (major < 4 && (flags & TagUnsynchronised)) {
+        // Up to 2.3 the whole tag after its header is unsynchronised.
+        plain = Resynchronised(body);
+        body = plain;
+    }
+    std::size_t offset = 0;
+    if (major >= 3 && (flags & TagExtendedHeader)) {
+        if (body.size() < 4) {
+            return texts;
+        }
+        // 2.3 states the size without its own four bytes, 2.4 with them (syncsafe).
+        offset = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4))
+                            : std::size_t{Syncsafe(body.substr(0, 4))};
+    }
+    const std::size_t idSize = major == 2 ? 3 : 4;
+    const std::size_t frameHeaderSize = major == 2 ? 6 : 10;
+    while (offset < body.size() && body.size() - offset >= frameHeaderSize) {
+        const std::string_view header = body.substr(offset, frameHeaderSize);
+        if (header[0] == '\0') {
+            break;  // the padding
+        }
+        const std::string_view sizeBytes = header.substr(idSize, major == 2 ? 3 : 4);
+        std::uint32_t size = BigEndian(sizeBytes);
+        if (major == 4 && std::none_of(sizeBytes.begin(), sizeBytes.end(), [](char c) {
+                return static_cast<unsigned char>(c) & 0x80;
+            })) {
+            size = Syncsafe(sizeBytes);
+        }
+        if (size > body.size() - offset - frameHeaderSize) {
+            break;  // runs past the tag or past what was read
+        }
+        std::string_view data = body.substr(offset + frameHeaderSize, size);
+        offset += frameHeaderSize + size;
+
+        const std::string_view id = header.substr(0, idSize);
+        const TextFrame* frame = FindTextFrame(id, major == 2);
+        if (!frame || !(texts.*(frame->field)).empty()) {
+            continue;
+        }
+        std::string frameData;
+        if (major == 3) {
+            const auto frameFlags = static_cast<unsigned char>(header[9]);
+            if (frameFlags & (V23Compressed | V23Encrypted)) {
+                continue;
+            }
+            if (frameFlags & V23Grouped) {
+                data = data.substr(std::min<std::size_t>(1, data.size()));
+            }
+        } else if (major == 4) {
+            const auto frameFlags = static_cast<unsigned char>(header[9]);
+            if (frameFlags & (V24Compressed | V24Encrypted)) {
+                continue;
+            }
+            if ((frameFlags & V24Unsynchronised) || (flags & TagUnsynchronised)) {
+                frameData = Resynchronised(data);
+                data = frameData;
+            }
+            const std::size_t added =
+                ((frameFlags & V24Grouped) ? 1 : 0) + ((frameFlags & V24DataLength) ? 4 : 0);
+            data = data.substr(std::min(added, data.size()));
+        }
+        texts.*(frame->field) = Id3v2FrameText(data);
+    }
+    texts.genre = Id3v2Genre(texts.genre);
+    texts.year = std::string(FirstCharacters(texts.year, 4));
+    return texts;
 }
 
 bool IsAlbumWrapHeader(const unsigned char* buffer, std::size_t length) {
@@ -160,12 +415,14 @@ bool IsAlbumWrapHeader(const unsigned char* buffer, std::size_t length) {
                        AlbumWrapPrefix.size()) == 0;
 }
 
-std::string AlbumWrapName(const unsigned char* buffer, std::size_t length) {
+std::string AlbumWrapName(const unsigned char* buffer, std::size_t length,
+                          const TextEncoding& codePage) {
     if (length <= AlbumWrapSizeOffset || buffer[AlbumWrapSizeOffset] < AlbumWrapFrameOverhead) {
         return {};
     }
-    return TextAt(buffer, length, AlbumWrapPrefixOffset + AlbumWrapPrefix.size(),
-                  buffer[AlbumWrapSizeOffset] - AlbumWrapFrameOverhead);
+    return DecodeAs(TextAt(buffer, length, AlbumWrapPrefixOffset + AlbumWrapPrefix.size(),
+                           buffer[AlbumWrapSizeOffset] - AlbumWrapFrameOverhead),
+                    codePage);
 }
 
 std::int64_t AlbumWrapNumber(std::string_view text) {
@@ -185,7 +442,7 @@ std::int64_t AlbumWrapNumber(std::string_view text) {
 }
 
 std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned char* buffer,
-                                                std::size_t length) {
+                                                std::size_t length, const TextEncoding& codePage) {
     std::string album;
     std::string artist;
     if (!FindAlbumWrapFrame(buffer, length, "TALB", album) ||
@@ -194,8 +451,8 @@ std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned
     }
     MeasuredList measured;
     TrackList& doc = measured.list;
-    doc.cd.title = album;
-    doc.cd.artist = artist;
+    doc.cd.title = DecodeAs(album, codePage);
+    doc.cd.artist = DecodeAs(artist, codePage);
 
     int count = static_cast<int>(LeadingInteger(TextAt(buffer, length, AlbumWrapCountOffset, 2)));
     // Two digits cannot name more than 99 tracks; never read past the 99 slots.
@@ -213,7 +470,7 @@ std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned
         auto [startText, name] = SplitSlotText(rest);
         std::int64_t trackBytes = AlbumWrapNumber(lengthText);
         std::int64_t start = AlbumWrapNumber(startText);
-        std::string fileName(name);
+        std::string fileName = DecodeAs(name, codePage);
         if (fileName.size() >= 4 && ToLowerAscii(fileName.substr(fileName.size() - 4)) == ".mp3") {
             fileName.resize(fileName.size() - 4);
         }

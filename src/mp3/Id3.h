@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/Encoding.h"
 #include "model/TrackList.h"
 #include "mp3/ByteSource.h"
 
@@ -30,16 +31,74 @@ constexpr std::size_t YearWidth = 4;
 // number of ID3v1.1) and the genre byte are never tested.
 bool IsValidId3v1(const unsigned char* record);
 
-// A field as text: up to its first zero byte, then trimmed.
-std::string Id3v1Text(const unsigned char* record, std::size_t offset, std::size_t width);
+// A field as text: its bytes up to the first zero byte decoded in `codePage` (the record
+// names no encoding; its writers used the code page of their system, which the legacy code
+// page setting stands for), then trimmed.
+std::string Id3v1Text(const unsigned char* record, std::size_t offset, std::size_t width,
+                      const TextEncoding& codePage = {});
 
 // The record's fields, read with Id3v1Text.
-std::string Id3v1Title(const unsigned char* record);
-std::string Id3v1Artist(const unsigned char* record);
-std::string Id3v1Album(const unsigned char* record);
-std::string Id3v1Year(const unsigned char* record);
+std::string Id3v1Title(const unsigned char* record, const TextEncoding& codePage = {});
+std::string Id3v1Artist(const unsigned char* record, const TextEncoding& codePage = {});
+std::string Id3v1Album(const unsigned char* record, const TextEncoding& codePage = {});
+std::string Id3v1Year(const unsigned char* record, const TextEncoding& codePage = {});
 // GenreName of the genre byte.
 std::string Id3v1Genre(const unsigned char* record);
+
+// ID3v2 text. A frame's data that holds text starts with its encoding byte: 0 ISO-8859-1,
+// 1 UTF-16 with a byte-order mark, 2 UTF-16 big-endian without one, 3 UTF-8 (2 and 3 came
+// with version 2.4; they are read in every version). A string ends at its terminator, one
+// zero byte in encodings 0 and 3, two zero bytes at an even offset in 1 and 2, or at the end
+// of the data.
+namespace id3v2 {
+constexpr unsigned char Latin1 = 0;
+constexpr unsigned char Utf16 = 1;
+constexpr unsigned char Utf16Be = 2;
+constexpr unsigned char Utf8 = 3;
+}  // namespace id3v2
+
+// The first string of `bytes` in `encoding`, decoded to UTF-8, and the bytes after its
+// terminator. An unknown encoding gives no text and nothing after it.
+struct Id3v2String {
+    std::string text;
+    std::string_view rest;
+};
+Id3v2String ReadId3v2String(std::string_view bytes, unsigned char encoding);
+
+// The text of a text frame (TIT2, TPE1, ...): its first value (version 2.4 separates several
+// by terminators), trimmed.
+std::string Id3v2FrameText(std::string_view data);
+
+// A frame that names its text with a description in the frame's encoding: TXXX (encoding,
+// description, value) and, after `languageBytes` = 3 bytes of language, COMM and USLT.
+struct Id3v2DescribedText {
+    std::string description;
+    std::string text;
+};
+Id3v2DescribedText ReadId3v2DescribedText(std::string_view data, std::size_t languageBytes);
+
+// The genre of a TCON frame's text: a genre number, alone or in parentheses ("17", "(17)"),
+// is the name of that genre; text after "(17)" refines it and is taken instead; "((" stands
+// for a parenthesis that begins the name.
+std::string Id3v2Genre(std::string_view text);
+
+// The album texts of an ID3v2 tag of version 2.2, 2.3 or 2.4 at the start of `tag` (the tag's
+// bytes as far as they were read, header included): title TIT2/TT2, artist TPE1/TP1, album
+// TALB/TAL, year TYER/TDRC/TYE (its first four characters), genre TCON/TCO. The tag's and the
+// frames' unsynchronisation is undone and the extended header skipped; compressed and
+// encrypted frames are passed over. A frame that runs past the tag or past the bytes read
+// ends the walk, so no size in the tag can make it read beyond `tag`.
+struct Id3v2Texts {
+    std::string title;
+    std::string artist;
+    std::string album;
+    std::string year;
+    std::string genre;
+    bool Empty() const {
+        return title.empty() && artist.empty() && album.empty() && year.empty() && genre.empty();
+    }
+};
+Id3v2Texts ReadId3v2Texts(std::string_view tag);
 
 // The album-wrapper header: an ID3v2.3 tag of one fixed shape at the start of a file that
 // names the album, its artist and the wrapped tracks (length, start and file name of each,
@@ -52,7 +111,8 @@ constexpr std::size_t AlbumWrapSlotSize = 501;
 // album frame long enough for its "AlbumWrap - " prefix.
 bool IsAlbumWrapHeader(const unsigned char* buffer, std::size_t length);
 // The album name of such a header (for the question whether to extract it).
-std::string AlbumWrapName(const unsigned char* buffer, std::size_t length);
+std::string AlbumWrapName(const unsigned char* buffer, std::size_t length,
+                          const TextEncoding& codePage = {});
 // A number of a track slot: "1234.5678" gives 12345678, "0.0512" gives 512 (integer part
 // times 10000 plus the fraction read as four digits). Without "." both parts are the text.
 std::int64_t AlbumWrapNumber(std::string_view text);
@@ -60,8 +120,11 @@ std::int64_t AlbumWrapNumber(std::string_view text);
 // The header's track list: album from the TALB and TPE1 frames, tracks from the slots, each
 // measured in `file` from its start offset. Nothing when a frame is missing; a track that
 // does not measure as MPEG audio ends the list before it (MeasuredList::unmeasuredTrack).
+// The programs that write the header put their system's code page into it: its texts are
+// decoded in `codePage`.
 struct MeasuredList;
 std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned char* buffer,
-                                                std::size_t length);
+                                                std::size_t length,
+                                                const TextEncoding& codePage = {});
 
 }  // namespace tracklore

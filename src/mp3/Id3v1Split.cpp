@@ -111,26 +111,29 @@ std::array<unsigned char, Id3v1Size> EmptyId3v1Record() {
 
 namespace {
 
-std::string TitleOr(const unsigned char* tag, const StringTable& strings) {
-    std::string title = Id3v1Title(tag);
+std::string TitleOr(const unsigned char* tag, const StringTable& strings,
+                    const TextEncoding& codePage) {
+    std::string title = Id3v1Title(tag, codePage);
     return title.empty() ? std::string(strings.Text(str::Untitled)) : title;
 }
 
-std::string ArtistOr(const unsigned char* tag, const StringTable& strings) {
-    std::string artist = Id3v1Artist(tag);
+std::string ArtistOr(const unsigned char* tag, const StringTable& strings,
+                     const TextEncoding& codePage) {
+    std::string artist = Id3v1Artist(tag, codePage);
     return artist.empty() ? std::string(strings.Text(str::UnnamedArtist)) : artist;
 }
 
 }  // namespace
 
-std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings) {
+std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings,
+                                      const TextEncoding& codePage) {
     std::vector<FragmentRow> rows;
     for (std::size_t i = 0; i < table.fragments.size(); ++i) {
         const Fragment& fragment = table.fragments[i];
         FragmentRow row;
         row.number = FormatText("% .16g", {static_cast<double>(i + 1)});
-        row.artist = ArtistOr(fragment.tag.data(), strings);
-        row.title = TitleOr(fragment.tag.data(), strings);
+        row.artist = ArtistOr(fragment.tag.data(), strings, codePage);
+        row.title = TitleOr(fragment.tag.data(), strings, codePage);
         row.size =
             strings.Format(str::FragmentSize, {static_cast<double>(fragment.length) / 1024.0});
         rows.push_back(std::move(row));
@@ -139,22 +142,23 @@ std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTa
 }
 
 MeasuredList BuildTracksFromFragments(const FragmentTable& table, ByteSource& file,
-                                      const std::string& path, const StringTable& strings) {
+                                      const std::string& path, const StringTable& strings,
+                                      const TextEncoding& codePage) {
     MeasuredList measured;
     TrackList& doc = measured.list;
     float runningTime = 2.0f;
-    doc.cd.audioFile = StripExtension(FileNamePart(path));
+    doc.cd.audioFile = FileNameText(StripExtension(FileNamePart(path)));
     const int count = static_cast<int>(table.fragments.size());
     doc.trackCount = count;
     for (int i = 1; i <= count; ++i) {
         const Fragment& fragment = table.fragments[i - 1];
         const unsigned char* tag = fragment.tag.data();
         Track& track = doc.tracks[i - 1];
-        track.title = TitleOr(tag, strings);
-        track.performer = ArtistOr(tag, strings);
+        track.title = TitleOr(tag, strings, codePage);
+        track.performer = ArtistOr(tag, strings, codePage);
         if (i == 1) {
-            doc.cd.year = Id3v1Year(tag);
-            std::string album = Id3v1Album(tag);
+            doc.cd.year = Id3v1Year(tag, codePage);
+            std::string album = Id3v1Album(tag, codePage);
             std::string albumArtist = ArtistPart(album);
             if (!albumArtist.empty()) {
                 doc.cd.artist = albumArtist;

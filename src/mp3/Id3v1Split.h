@@ -70,7 +70,7 @@ class ScanWindow {
 void SearchWindowForTags(FragmentTable& table, std::uint64_t chunkStart,
                          const unsigned char* window, std::size_t windowLength);
 
-// One row of the MP3 scan's results dialog (Windows-1252 texts).
+// One row of the MP3 scan's results dialog.
 struct FragmentRow {
     std::string number;  // "% .16g" of the fragment number
     std::string artist;
@@ -78,16 +78,20 @@ struct FragmentRow {
     std::string size;  // "%0.1f Kb"
 };
 
-// The results dialog's rows: number, artist, title, size in Kb.
-std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings);
+// The results dialog's rows: number, artist, title (the record's texts decoded in
+// `codePage`, the legacy code page setting), size in Kb.
+std::vector<FragmentRow> FragmentRows(const FragmentTable& table, const StringTable& strings,
+                                      const TextEncoding& codePage = {});
 
 // The ID3v1 record of a final fragment that has none: "TAG", zeros, genre 255.
 std::array<unsigned char, Id3v1Size> EmptyId3v1Record();
 
-// One track per fragment, named from its record and placed by the measured durations of
-// the fragments before it (first track at two seconds). A fragment that does not measure as
-// MPEG audio ends the list before it (MeasuredList::unmeasuredTrack).
+// One track per fragment, named from its record (decoded in `codePage`) and placed by the
+// measured durations of the fragments before it (first track at two seconds). A fragment
+// that does not measure as MPEG audio ends the list before it (MeasuredList::unmeasuredTrack).
+// The audio file is the file's name as text.
 MeasuredList BuildTracksFromFragments(const FragmentTable& table, ByteSource& file,
-                                      const std::string& path, const StringTable& strings);
+                                      const std::string& path, const StringTable& strings,
+                                      const TextEncoding& codePage = {});
 
 }  // namespace tracklore

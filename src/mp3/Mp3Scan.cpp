@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "formats/CueSheet.h"
+#include "formats/Document.h"
 #include "model/Encoding.h"
 #include "model/Text.h"
 #include "mp3/Id3.h"
@@ -94,9 +95,11 @@ void TestAlbumWrap(Mp3ScanJob& job, const Mp3ScanHooks& hooks, ByteSource& file,
     if (!IsAlbumWrapHeader(chunk, length)) {
         return;
     }
-    ExtractAnswer answer = Ask(hooks, ExtractOffer::Kind::AlbumWrap, AlbumWrapName(chunk, length));
+    ExtractAnswer answer = Ask(hooks, ExtractOffer::Kind::AlbumWrap,
+                               AlbumWrapName(chunk, length, LegacyEncoding(hooks.legacyCodePage)));
     if (answer == ExtractAnswer::Yes) {
-        std::optional<MeasuredList> read = ReadAlbumWrapHeader(file, chunk, length);
+        std::optional<MeasuredList> read =
+            ReadAlbumWrapHeader(file, chunk, length, LegacyEncoding(hooks.legacyCodePage));
         if (!read) {
             return;  // a header without its frames takes nothing over
         }
@@ -158,13 +161,17 @@ void TestCueSheet(Mp3ScanJob& job, const Mp3ScanHooks& hooks, ByteSource& file,
         std::string_view writer = chunk.substr(versionAt + versionBegin.size(),
                                                versionEndAt - versionAt - versionBegin.size());
         writer = writer.substr(0, MaxWriterNameLength);
-        answer = Ask(hooks, ExtractOffer::Kind::CueSheetByWriter, std::string(writer));
+        answer = Ask(hooks, ExtractOffer::Kind::CueSheetByWriter,
+                     DecodeText(writer, hooks.legacyCodePage).text);
     } else {
         answer = Ask(hooks, ExtractOffer::Kind::CueSheet);
     }
     if (answer == ExtractAnswer::Yes) {
-        // The sheet names no folder: the audio file is measured from the MP3 file itself.
-        CueSheetRead read = ParseCueSheet(cueText, job.timeFormat);
+        // The bytes are read as a cue sheet file is opened (a mark, UTF-8 or the legacy code
+        // page), so a sheet comes back as the writer put it in. It names no folder: the audio
+        // file is measured from the MP3 file itself.
+        const DecodedText decoded = DecodeDocumentBytes(std::string(cueText), hooks.legacyCodePage);
+        CueSheetRead read = ParseCueSheet(decoded.text, job.timeFormat);
         job.extractError = read.error;
         MarkExtracted(job, std::move(read.list), file);
     } else if (answer == ExtractAnswer::Cancel) {
@@ -249,7 +256,7 @@ std::string SystemErrorText(int errorCode) {
 
 void CompleteExtractedList(TrackList& doc, const Mp3ScanJob& job, ByteSource& file) {
     if (doc.cd.audioFile.empty()) {
-        doc.cd.audioFile = StripExtension(FileNamePart(job.path));
+        doc.cd.audioFile = FileNameText(StripExtension(FileNamePart(job.path)));
     }
     if (doc.cd.totalSeconds == 0) {
         file.SeekTo(0);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "formats/ReadError.h"
+#include "model/Encoding.h"
 #include "model/TrackList.h"
 #include "mp3/ByteSource.h"
 #include "mp3/Id3v1Split.h"
@@ -80,6 +81,9 @@ struct Mp3ScanHooks {
     std::function<ReadErrorAnswer(int error)> readError;
     // A track of an album-wrapper header taken over does not measure as MPEG audio.
     std::function<void(int track)> trackNotMeasured;
+    // The code page of texts in the tag that carry no mark and are not UTF-8 (the legacy
+    // code page setting): a cue sheet is decoded as a cue sheet file is opened.
+    std::string legacyCodePage = DefaultLegacyCodePage;
 };
 
 // Told the percentage of the file read so far, only when it changed.
@@ -105,10 +109,11 @@ void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress&
                  const FileOpener& open = OpenFileForScan);
 
 // After a cue sheet or an album-wrapper header was taken over: names the audio file after
-// the MP3 file when the list names none, measures the total when it is not known.
+// the MP3 file (its name as text) when the list names none, measures the total when it is
+// not known.
 void CompleteExtractedList(TrackList& list, const Mp3ScanJob& job, ByteSource& file);
 
-// The text of a system error code in the user's language (Windows-1252).
+// The text of a system error code in the user's language.
 std::string SystemErrorText(int errorCode);
 
 }  // namespace tracklore
