@@ -100,8 +100,9 @@ void FolderScanDialog::Start() {
     QEventLoop wait;
     const StringTable& strings = session_.strings;
     runner_.Start<FolderScanResult>(
-        [folder = WithTrailingSeparator(folder), mask, &strings](const JobContext& job) {
-            return ScanFolderFiles(folder, mask, strings, job);
+        [folder = WithTrailingSeparator(folder), mask, &strings,
+         codePage = session_.settings.LegacyCodePage](const JobContext& job) {
+            return ScanFolderFiles(folder, mask, strings, job, codePage);
         },
         {},
         [&](FolderScanResult found) {

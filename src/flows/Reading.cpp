@@ -79,6 +79,7 @@ void ApplyTrackList(Session& session, const TrackList& list) {
     session.doc.cd = list.cd;
     session.doc.trackCount = list.trackCount;
     session.doc.tracks = list.tracks;
+    session.doc.encoding = list.encoding;
 }
 
 bool ReadCueSheet(Session& session, std::string_view text, const std::string& directory) {

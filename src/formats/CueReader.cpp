@@ -105,7 +105,7 @@ class CueReader {
         } else if (upper == "PERFORMER") {
             if (Track* track = CurrentTrack()) {
                 track->performer = Unquote(argument);
-                track->performerLine = true;
+                track->performerLine = !track->performer.empty();
             } else {
                 doc_.cd.artist = Unquote(argument);
             }
@@ -288,6 +288,8 @@ class CueReader {
         Track& track = doc_.tracks[number - 1];
         track = Track{};
         track.file = CurrentFile();
+        track.fileAtTrackLine = CurrentFile();
+        hadIndexOne_[number] = false;
         trackRead_[number] = true;
         // Audio tracks in any case of the word; data tracks keep their mode as written.
         track.type = ToUpperAscii(type) == "AUDIO" ? std::string("AUDIO") : type;
@@ -362,6 +364,7 @@ class CueReader {
             track.start = static_cast<std::int32_t>(*frames);
             track.file = CurrentFile();
             indexOneSeen_ = true;
+            hadIndexOne_[currentTrack_] = true;
             return true;
         }
         // INDEX 00 and 02 and higher move with INDEX 01: their offset from it is fixed once
@@ -422,6 +425,13 @@ class CueReader {
             if (!trackRead_[n]) {
                 continue;
             }
+            // Without an INDEX 01 the track starts at its first other INDEX.
+            const auto first = std::find_if(track.lines.begin(), track.lines.end(),
+                                            [](const KeptLine& line) { return line.index >= 0; });
+            if (!hadIndexOne_[n] && first != track.lines.end()) {
+                track.start = first->offset;
+                track.file = first->file;
+            }
             track.start =
                 BoundedBy(std::int64_t{track.start} + PositionOf(track.file), MaxReadPosition);
             for (KeptLine& line : track.lines) {
@@ -429,6 +439,9 @@ class CueReader {
                     line.offset = static_cast<std::int32_t>(std::int64_t{line.offset} +
                                                             PositionOf(line.file) - track.start);
                 }
+            }
+            if (!hadIndexOne_[n]) {
+                track.startWithoutIndexOne = track.start;
             }
         }
         if (doc_.cd.artist.empty()) {
@@ -438,6 +451,7 @@ class CueReader {
                 doc_.cd.title = TitlePart(doc_.cd.title);
             } else {
                 doc_.cd.artist = "Various";
+                doc_.cd.artistByDefault = true;
             }
         }
         const bool albumNamesArtist = !ArtistPart(doc_.cd.title).empty();
@@ -469,6 +483,7 @@ class CueReader {
     bool knownSeen_ = false;
     std::optional<ReadError> firstUnknown_;
     std::array<bool, MaxTracks + 1> trackRead_{};
+    std::array<bool, MaxTracks + 1> hadIndexOne_{};
 };
 
 }  // namespace

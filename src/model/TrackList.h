@@ -73,6 +73,9 @@ struct CdInfo {
     FieldText<10> discId;
     FieldText<5> year;
     FieldText<53> genre;
+    // The read cue sheet named no album artist and the reader put in "Various": the sheet is
+    // written back without a PERFORMER line while the artist stays so.
+    bool artistByDefault = false;
     // The lines before the first track that the editor keeps, in the order read.
     std::vector<KeptLine> lines;
     // The FILE lines of a read cue sheet in order; empty for a document that has none of its
@@ -96,6 +99,12 @@ struct Track {
     // The audio file (index into CdInfo::files) its INDEX 01 counts in; -1 for the file of the
     // track before it (a track the user added), or the first.
     int file = -1;
+    // The file that was current at the sheet's TRACK line (a track may begin in one file and
+    // have its INDEX lines in the next); -1 for a track the user added.
+    int fileAtTrackLine = -1;
+    // A track the sheet gave no INDEX 01 (it starts at its first other INDEX): its start as
+    // read, so no INDEX 01 is made up for it while the start stays; -1 otherwise.
+    std::int32_t startWithoutIndexOne = -1;
     // The lines of the track that the editor keeps, in the order read.
     std::vector<KeptLine> lines;
     // The read sheet named the performer of the track in a line of its own, also where it is

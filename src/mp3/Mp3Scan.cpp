@@ -172,6 +172,7 @@ void TestCueSheet(Mp3ScanJob& job, const Mp3ScanHooks& hooks, ByteSource& file,
         // file is measured from the MP3 file itself.
         const DecodedText decoded = DecodeDocumentBytes(std::string(cueText), hooks.legacyCodePage);
         CueSheetRead read = ParseCueSheet(decoded.text, job.timeFormat);
+        read.list.encoding = decoded.encoding;  // saved again in the encoding it came in
         job.extractError = read.error;
         MarkExtracted(job, std::move(read.list), file);
     } else if (answer == ExtractAnswer::Cancel) {
