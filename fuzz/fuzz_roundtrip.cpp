@@ -1,3 +1,4 @@
+#include <algorithm>
 // Arbitrary track lists written as CUE and XMCD and read back must come back the same, for
 // every value the formats can carry. Values they cannot carry are made carriable first:
 // - no control characters (lines end at LF) in any text;
@@ -105,6 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (doc.cd.discId.empty()) {
         doc.cd.discId = "id";
     }
+    // A comma separates the IDs of an XMCD record that lists several discs.
+    std::string id = doc.cd.discId.str();
+    std::replace(id.begin(), id.end(), ',', '.');
+    doc.cd.discId = id;
     if (forCue) {
         // re-cut values may end in a blank again
         doc.cd.year = RemValue(doc.cd.year.str(), "2000");
