@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "model/Text.h"
 #include "mp3/ImportHelpers.h"
 #include "resources/Strings.h"
@@ -21,49 +25,59 @@ void ScanWindow::Carry(std::size_t chunkBytes) {
 namespace {
 
 // Thirty-two bytes compared at once; the compiler turns this into the machine's vector
-// instructions (two SSE2 halves on x86-64, AVX2 where the processor has it, NEON on ARM).
+// instructions (two SSE2 halves on x86-64, NEON on ARM).
 using Bytes32 = unsigned char __attribute__((vector_size(32)));
 
-// The lanes where "TAG" starts in the 32 bytes at `at` (reads 34 bytes). Inlined into each
-// build of the search, so that it uses that build's instructions.
-__attribute__((always_inline)) inline void TagLanes(const unsigned char* at, Bytes32& hits) {
-    Bytes32 first;
-    Bytes32 second;
-    Bytes32 third;
-    std::memcpy(&first, at, sizeof first);
-    std::memcpy(&second, at + 1, sizeof second);
-    std::memcpy(&third, at + 2, sizeof third);
-    hits = (first == 'T') & (second == 'A') & (third == 'G');
-}
+// The search walks 128 bytes a step and looks only for "TA", which random bytes hold once in
+// 64 KiB; a step with such a pair is then looked at byte by byte for "TAG".
+constexpr std::size_t Step = 128;
 
-// Whether any lane of `hits` is set.
-__attribute__((always_inline)) inline bool AnySet(const Bytes32& hits) {
+// Whether "TA" starts anywhere in the 128 bytes at `at` (reads 129 bytes).
+bool PairInStep(const unsigned char* at) {
+    Bytes32 any{};
+    for (std::size_t i = 0; i < Step; i += sizeof(Bytes32)) {
+        Bytes32 first;
+        Bytes32 second;
+        std::memcpy(&first, at + i, sizeof first);
+        std::memcpy(&second, at + i + 1, sizeof second);
+        any |= (first == 'T') & (second == 'A');
+    }
     std::uint64_t words[4];
-    std::memcpy(words, &hits, sizeof words);
+    std::memcpy(words, &any, sizeof words);
     return (words[0] | words[1] | words[2] | words[3]) != 0;
 }
 
-// On x86-64 the search is built twice, for AVX2 and for the baseline, and the loader picks
-// the one the processor runs.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define TRACKLORE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define TRACKLORE_VECTOR_CLONES
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same with AVX2, for processors that have it: whole 32-byte registers and one test of
+// all lanes at once.
+__attribute__((target("avx2"))) bool PairInStepAvx2(const unsigned char* at) {
+    const __m256i t = _mm256_set1_epi8('T');
+    const __m256i a = _mm256_set1_epi8('A');
+    __m256i any = _mm256_setzero_si256();
+    for (std::size_t i = 0; i < Step; i += 32) {
+        const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + i));
+        const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + i + 1));
+        any = _mm256_or_si256(
+            any, _mm256_and_si256(_mm256_cmpeq_epi8(first, t), _mm256_cmpeq_epi8(second, a)));
+    }
+    return _mm256_testz_si256(any, any) == 0;
+}
 #endif
 
 // The first position from `from` up to `last` (inclusive) where "TAG" starts, or nullptr.
-// Reads the two bytes after `last` too. Most windows hold no record, so the loop walks 64
-// bytes a step and only a step with a hit looks at single bytes.
-TRACKLORE_VECTOR_CLONES
-const unsigned char* FindTagStart(const unsigned char* from, const unsigned char* last) {
+// Reads the two bytes after `last` too.
+template <bool (*Pair)(const unsigned char*)>
+__attribute__((always_inline)) inline const unsigned char* FindTagStartIn(
+    const unsigned char* from, const unsigned char* last) {
     const unsigned char* p = from;
-    for (; p + 63 <= last; p += 64) {
-        Bytes32 low;
-        Bytes32 high;
-        TagLanes(p, low);
-        TagLanes(p + 32, high);
-        if (AnySet(low | high)) {
-            break;
+    for (; p + (Step - 1) <= last; p += Step) {
+        if (!Pair(p)) {
+            continue;
+        }
+        for (const unsigned char* q = p; q < p + Step; ++q) {
+            if (q[0] == 'T' && q[1] == 'A' && q[2] == 'G') {
+                return q;
+            }
         }
     }
     for (; p <= last; ++p) {
@@ -72,6 +86,23 @@ const unsigned char* FindTagStart(const unsigned char* from, const unsigned char
         }
     }
     return nullptr;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) const unsigned char* FindTagStartAvx2(const unsigned char* from,
+                                                                      const unsigned char* last) {
+    return FindTagStartIn<PairInStepAvx2>(from, last);
+}
+#endif
+
+const unsigned char* FindTagStart(const unsigned char* from, const unsigned char* last) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        return FindTagStartAvx2(from, last);
+    }
+#endif
+    return FindTagStartIn<PairInStep>(from, last);
 }
 
 }  // namespace
