@@ -1,5 +1,6 @@
 #include "mp3/Id3v1Split.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -12,7 +13,9 @@
 
 namespace tracklore {
 
-ScanWindow::ScanWindow() : bytes_(CarriedBytes + ScanChunkSize + Alignment, 0) {
+ScanWindow::ScanWindow(std::size_t blockBytes)
+    : blockBytes_(std::max(blockBytes, ScanChunkSize)),
+      bytes_(CarriedBytes + blockBytes_ + Alignment, 0) {
     const auto address = reinterpret_cast<std::uintptr_t>(bytes_.data() + CarriedBytes);
     window_ = bytes_.data() + (Alignment - address % Alignment) % Alignment;
 }

@@ -141,6 +141,31 @@ TEST(Id3v1Split, RecordIsFoundAtEveryPositionOfTheWindow) {
     }
 }
 
+TEST(Id3v1Split, FileReadInBlocksGivesWhatMemoryGives) {
+    // A file is read in blocks of several chunks: records that end, start or are cut at a
+    // block boundary are found as in bytes read chunk by chunk, with the same progress.
+    test::TempDir dir;
+    const std::size_t block = FileSource::Open(dir.Write("probe.mp3", "x"))->ReadBlockSize();
+    ASSERT_GT(block, ScanChunkSize);
+    for (std::size_t before : {0u, 50u, 128u, 300u, 301u}) {
+        const std::string bytes = TrackOfBytes(block - before, "One", "Ann") +
+                                  TrackOfBytes(block + 3 * ScanChunkSize / 2, "Two", "Bob") +
+                                  CbrStream(20000);
+        ScanRun memory;
+        memory.Run(bytes);
+        ScanRun file;
+        const std::string path = dir.Write("album.mp3", bytes);
+        file.source = [&path](const std::string&) -> std::unique_ptr<ByteSource> {
+            return FileSource::Open(path);
+        };
+        file.Run(bytes);
+        EXPECT_EQ(Lengths(file.job.split), Lengths(memory.job.split)) << before;
+        EXPECT_EQ(Lengths(file.job.split).size(), 3u) << before;
+        EXPECT_EQ(file.progress, memory.progress) << before;
+        EXPECT_EQ(file.f.doc.trackCount, memory.f.doc.trackCount) << before;
+    }
+}
+
 TEST(Id3v1Split, TextInsideARecordIsNotAnotherRecord) {
     // "TAG" inside the fields of an accepted record starts a valid-looking record too.
     ScanRun run;
