@@ -72,10 +72,10 @@ inline std::string NoiseTrack(std::size_t bytes, int number, NoiseBytes& noise) 
     return track;
 }
 
-// A joined album of `bytes` bytes: noise tracks of 12 MiB (the last one shorter), each
-// closed by its ID3v1 record.
-inline void WriteNoiseAlbum(const std::string& path, std::uint64_t bytes) {
-    const std::size_t trackBytes = 12u << 20;
+// A joined album of `bytes` bytes: noise tracks of `trackBytes` bytes (the last one
+// shorter), each closed by its ID3v1 record.
+inline void WriteNoiseAlbum(const std::string& path, std::uint64_t bytes,
+                            std::size_t trackBytes = 12u << 20) {
     NoiseBytes noise;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     std::uint64_t written = 0;

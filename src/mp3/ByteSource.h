@@ -23,6 +23,9 @@ class ByteSource {
     virtual bool Failed() const { return false; }
     // errno of the last failed read, 0 after a good one.
     virtual int LastError() const { return 0; }
+    // How many bytes a reader that walks the whole source should ask for at once; 0 when the
+    // source reads any size equally well (bytes in memory).
+    virtual std::size_t ReadBlockSize() const { return 0; }
 
     // Moves relative to the position; a move before the start stops at the start.
     void Skip(std::int64_t delta) {
@@ -65,6 +68,9 @@ class FileSource : public ByteSource {
     std::uint64_t Size() const override { return size_; }
     bool Failed() const override { return failed_; }
     int LastError() const override { return lastError_; }
+    // Large enough that the system calls cost little, small enough that what was read is
+    // still in the processor's cache when it is searched.
+    std::size_t ReadBlockSize() const override { return 512 << 10; }
     // The open file, for callers that copy from it without reading it themselves.
     int Descriptor() const { return fd_; }
 

@@ -134,40 +134,42 @@ TagWriteOutcome WriteInPlace(const std::string& path, const std::string& tag) {
     return {TagWriteStatus::Written};
 }
 
-// Appends everything of `source` from `offset` on to `out`, whose first `written` bytes are
-// already there. The kernel copies the bytes itself where it can (no trip through this
-// process, as cp does it); otherwise, or when it gives up part way, the rest goes through a
-// buffer in large blocks. Every few megabytes the disk is told to start writing what was
-// copied, so that the flush before the rename finds little left to do.
-bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint64_t written,
-              int& error) {
+// Copies everything of `source` from `from` on into `fd` at `to`. The kernel copies the bytes
+// itself where it can (no trip through this process, as cp does it; on a file system that
+// shares blocks between files, block-aligned stretches are shared rather than copied);
+// otherwise, or when it gives up part way, the rest goes through a buffer in large blocks.
+// Every few megabytes the disk is told to start writing what was copied, so that the flush
+// before the rename finds little left to do.
+bool CopyFrom(FileSource& source, std::uint64_t from, int fd, std::uint64_t to, int& error) {
     constexpr std::size_t KernelChunk = 8 << 20;
-    const int fd = out.Descriptor();
+    std::uint64_t copied = 0;
     std::uint64_t flushed = 0;
     auto startWriteback = [&](bool all) {
-        if (written - flushed >= KernelChunk || (all && written > flushed)) {
-            ::sync_file_range(fd, static_cast<off_t>(flushed),
-                              static_cast<off_t>(written - flushed), SYNC_FILE_RANGE_WRITE);
-            flushed = written;
+        if (copied - flushed >= KernelChunk || (all && copied > flushed)) {
+            ::sync_file_range(fd, static_cast<off_t>(to + flushed),
+                              static_cast<off_t>(copied - flushed), SYNC_FILE_RANGE_WRITE);
+            flushed = copied;
         }
     };
 
-    auto in = static_cast<off_t>(offset);
+    auto in = static_cast<off_t>(from);
+    auto out = static_cast<off_t>(to);
     while (true) {
-        ssize_t n = ::copy_file_range(source.Descriptor(), &in, fd, nullptr, KernelChunk, 0);
+        ssize_t n = ::copy_file_range(source.Descriptor(), &in, fd, &out, KernelChunk, 0);
         if (n > 0) {
-            written += static_cast<std::uint64_t>(n);
+            copied += static_cast<std::uint64_t>(n);
             startWriteback(false);
             continue;
         }
-        if (n == 0) {
+        if (n == 0 && static_cast<std::uint64_t>(in) >= source.Size()) {
             startWriteback(true);
             return true;
         }
-        if (errno == EINTR) {
+        if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+        // A copy that stops short of the end is finished through the buffer.
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
             errno != EBADF) {
             error = errno;
             return false;
@@ -187,17 +189,52 @@ bool CopyTail(FileSource& source, std::uint64_t offset, SafeFile& out, std::uint
             startWriteback(true);
             return true;
         }
-        if (!out.Write(block.data(), n)) {
-            error = out.Error();
+        if (!WriteAllAt(fd, block.data(), n, static_cast<off_t>(to + copied))) {
+            error = errno;
             return false;
         }
-        written += n;
+        copied += n;
         startWriteback(false);
     }
 }
 
+// The block size that the new file's layout follows: the file system's preferred one when it
+// is a plausible power of two, else the usual 4 KiB.
+std::uint64_t LayoutBlock(int fd) {
+    constexpr std::uint64_t Usual = 4096;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_blksize < 512 || st.st_blksize > (1 << 20)) {
+        return Usual;
+    }
+    const auto block = static_cast<std::uint64_t>(st.st_blksize);
+    return (block & (block - 1)) == 0 ? block : Usual;
+}
+
+// The new file is the old one whole, placed at a block boundary D, with the new tag in front
+// of it. The tag reaches over the old tag's bytes up to the audio (it is D + L bytes long for
+// an old tag of L bytes): its frames come first, and its padding, at least CueTagPadding
+// bytes, covers the rest of the first D bytes and the old tag, which is overwritten with
+// zeros. Since both files then hold the audio at the same place within a block, a file system
+// that shares blocks between files copies the audio without moving it. D is the smallest
+// block multiple that leaves room for the padding. Returns false (the tag kept as planned and
+// the audio copied right behind it) when the longer tag could not be stated in its header.
+bool PlaceBehindBlockAlignedTag(std::string& tag, std::uint64_t oldTagLength, std::uint64_t block,
+                                std::uint64_t& offset) {
+    const std::uint64_t planned = tag.size();
+    const std::uint64_t needed = planned > oldTagLength ? planned - oldTagLength : 1;
+    offset = (needed + block - 1) / block * block;
+    const std::uint64_t length = offset + oldTagLength;
+    if (length - TagHeaderSize > MaxSyncsafeValue) {
+        return false;
+    }
+    tag.resize(static_cast<std::size_t>(length), '\0');
+    SyncsafeEncode(reinterpret_cast<unsigned char*>(tag.data()) + 6,
+                   static_cast<std::uint32_t>(length - TagHeaderSize));
+    return true;
+}
+
 TagWriteOutcome Rewrite(const std::string& path, FileSource& source, std::uint64_t audioStart,
-                        const std::string& tag) {
+                        std::string tag) {
     // A symbolic link stays a link to the new file.
     const std::string target = ResolveLinks(path);
     // A write-protected file is not replaced behind its protection, just as it is not
@@ -217,12 +254,22 @@ TagWriteOutcome Rewrite(const std::string& path, FileSource& source, std::uint64
         ::fsetxattr(lock.get(), PartialMarker, name.data(), name.size(), 0);
     }
 
-    if (!out.Write(tag)) {
-        return {TagWriteStatus::SystemError, out.Error()};
+    const int fd = out.Descriptor();
+    std::uint64_t copyFrom = audioStart;
+    std::uint64_t copyTo = tag.size();
+    std::uint64_t offset = 0;
+    if (PlaceBehindBlockAlignedTag(tag, audioStart, LayoutBlock(fd), offset)) {
+        copyFrom = 0;
+        copyTo = offset;
     }
     int error = 0;
-    if (!CopyTail(source, audioStart, out, tag.size(), error)) {
+    if (!CopyFrom(source, copyFrom, fd, copyTo, error)) {
         return {TagWriteStatus::SystemError, error};
+    }
+    // The tag goes in after the copy: over the old tag's bytes when the old file was copied
+    // whole.
+    if (!WriteAllAt(fd, tag.data(), tag.size(), 0)) {
+        return {TagWriteStatus::SystemError, errno};
     }
     if (!out.Commit()) {
         if (out.RenameFailed()) {

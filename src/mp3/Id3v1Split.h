@@ -46,21 +46,25 @@ struct FragmentTable {
     }
 };
 
-// The carried bytes followed by room for one chunk. Window position k holds file byte
-// chunkStart - CarriedBytes + k; before the first chunk the carried bytes are zero.
+// The carried bytes followed by room for a block of `blockBytes` (at least one chunk) read at
+// once. Window position k holds file byte blockStart - CarriedBytes + k; before the first
+// block the carried bytes are zero. The chunks of a block follow each other in it, so the
+// window of any chunk is the CarriedBytes in front of it and the chunk.
 class ScanWindow {
   public:
-    ScanWindow();
+    explicit ScanWindow(std::size_t blockBytes = ScanChunkSize);
     unsigned char* Chunk() { return window_ + CarriedBytes; }
     const unsigned char* Chunk() const { return window_ + CarriedBytes; }
     const unsigned char* Data() const { return window_; }
-    // Keeps the last CarriedBytes of the window of a chunk of `chunkBytes` bytes for the next.
+    std::size_t BlockBytes() const { return blockBytes_; }
+    // Keeps the last CarriedBytes of the window of a block of `chunkBytes` bytes for the next.
     void Carry(std::size_t chunkBytes);
 
   private:
     // The chunk starts on a cache line: the reads fill it and the search walks it in whole
     // lines, whatever the heap gave the buffer.
     static constexpr std::size_t Alignment = 64;
+    std::size_t blockBytes_;
     std::vector<unsigned char> bytes_;
     unsigned char* window_ = nullptr;
 };

@@ -295,7 +295,12 @@ void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress&
     job.fileSize = job.remaining = file->Size();
     job.processed = 0;
 
-    ScanWindow window;
+    // A file is read in blocks of several chunks where that is faster; each chunk is still
+    // searched, counted and cancelled on its own. A block that cannot be read whole is read
+    // chunk by chunk, so that a read error concerns the chunk where it happens.
+    ScanWindow window(file->ReadBlockSize());
+    std::uint64_t blockStart = 0;
+    std::size_t blockFilled = 0;
     while (job.remaining > 0 && !job.done) {
         const std::size_t chunkLength =
             job.remaining < ScanChunkSize ? static_cast<std::size_t>(job.remaining) : ScanChunkSize;
@@ -303,29 +308,48 @@ void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress&
             break;
         }
         const std::uint64_t chunkStart = job.processed;
-        unsigned char* chunk = window.Chunk();
-        file->SeekTo(chunkStart);
-        std::size_t got = file->Read(chunk, chunkLength);
+        std::size_t got = chunkLength;
         bool usable = true;
-        if (file->Failed()) {
-            const ReadErrorAnswer answer =
-                hooks.readError ? hooks.readError(file->LastError()) : ReadErrorAnswer::Abort;
-            if (answer == ReadErrorAnswer::Abort) {
-                job.cancelRequested = true;
-                continue;
+        if (blockFilled == 0 || chunkStart + chunkLength > blockStart + blockFilled) {
+            blockStart = chunkStart;
+            blockFilled = 0;
+            const std::size_t wanted = static_cast<std::size_t>(
+                std::min<std::uint64_t>(job.remaining, window.BlockBytes()));
+            if (wanted > chunkLength) {
+                file->SeekTo(chunkStart);
+                const std::size_t read = file->Read(window.Chunk(), wanted);
+                // A block that comes back short (the file got shorter) keeps its whole
+                // chunks; the rest is read on its own.
+                if (!file->Failed() && read >= chunkLength) {
+                    blockFilled = read == wanted ? read : read - read % ScanChunkSize;
+                }
             }
-            if (answer == ReadErrorAnswer::Retry) {
-                continue;
+        }
+        unsigned char* chunk = window.Chunk() + (chunkStart - blockStart);
+        if (blockFilled == 0) {
+            file->SeekTo(chunkStart);
+            got = file->Read(chunk, chunkLength);
+            if (file->Failed()) {
+                const ReadErrorAnswer answer =
+                    hooks.readError ? hooks.readError(file->LastError()) : ReadErrorAnswer::Abort;
+                if (answer == ReadErrorAnswer::Abort) {
+                    job.cancelRequested = true;
+                    continue;
+                }
+                if (answer == ReadErrorAnswer::Retry) {
+                    continue;
+                }
+                // Ignore: the chunk is passed over, its unreadable bytes taken as zeros, so
+                // that the scan goes on behind it and offsets stay right.
+                std::memset(chunk + got, 0, chunkLength - got);
+                got = chunkLength;
+                usable = false;
+            } else if (got < chunkLength) {
+                // The file got shorter while it was read: it ends here.
+                job.fileSize = chunkStart + got;
+                job.remaining = got;
             }
-            // Ignore: the chunk is passed over, its unreadable bytes taken as zeros, so that
-            // the scan goes on behind it and offsets stay right.
-            std::memset(chunk + got, 0, chunkLength - got);
-            got = chunkLength;
-            usable = false;
-        } else if (got < chunkLength) {
-            // The file got shorter while it was read: it ends here.
-            job.fileSize = chunkStart + got;
-            job.remaining = got;
+            blockFilled = got;
         }
 
         if (chunkStart == 0 && usable) {
@@ -347,9 +371,12 @@ void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress&
             }
         }
         if (job.splitAtId3v1 && !job.done) {
-            SearchWindowForTags(job.split, chunkStart, window.Data(), CarriedBytes + got);
+            SearchWindowForTags(job.split, chunkStart, chunk - CarriedBytes, CarriedBytes + got);
         }
-        window.Carry(got);
+        if (chunkStart + got >= blockStart + blockFilled) {
+            window.Carry(blockFilled);
+            blockFilled = 0;
+        }
 
         job.remaining -= got;
         job.processed = job.fileSize - job.remaining;

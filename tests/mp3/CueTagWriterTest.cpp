@@ -40,6 +40,19 @@ using test::mp3::Id3Frame;
 using test::mp3::Id3Tag;
 using test::mp3::Id3TagLength;
 
+// The length of a tag that a rewrite gives a file with frames ending at `framesEnd` and an old
+// tag of `oldTagLength` bytes: the old file is placed at the first block boundary (the block
+// size of the file system at `path`) that leaves at least 512 bytes of padding, and the tag
+// runs up to the audio.
+std::uint64_t RewrittenTagLength(std::uint64_t framesEnd, std::uint64_t oldTagLength,
+                                 const std::string& path) {
+    struct stat st {};
+    const std::uint64_t block =
+        ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_blksize) : 4096;
+    const std::uint64_t needed = framesEnd + 512 - oldTagLength;
+    return (needed + block - 1) / block * block + oldTagLength;
+}
+
 struct ParsedFrame {
     std::string id;
     std::string data;
@@ -137,8 +150,8 @@ TEST(CueTagWriter, FileWithoutTagGetsNewTagInFrontOfUnchangedAudio) {
     for (const auto& frame : Frames(file)) {
         framesEnd += 10 + frame.data.size();
     }
-    EXPECT_EQ(length, framesEnd + 512);
-    EXPECT_EQ(file.substr(framesEnd, 512), std::string(512, '\0'));
+    EXPECT_EQ(length, RewrittenTagLength(framesEnd, 0, path));
+    EXPECT_EQ(file.substr(framesEnd, length - framesEnd), std::string(length - framesEnd, '\0'));
     EXPECT_EQ(file.substr(length), audio);  // the ID3v1 tag at the end included
     EXPECT_EQ(Frames(file)[0].data, std::string("\0"
                                                 "3",
@@ -269,7 +282,8 @@ TEST(CueTagWriter, InPlaceOnlyWhenTheOldTagHasMoreThanTenBytesToSpare) {
         dir.Write("album.mp3", Id3Tag("", static_cast<std::size_t>(h + spare - 10)) + audio);
         ASSERT_TRUE(Write(f, path));
         const std::string file = ReadFileBytes(path);
-        EXPECT_EQ(Id3TagLength(file), spare == 10 ? h + 512 : h + 11) << spare;
+        EXPECT_EQ(Id3TagLength(file), spare == 10 ? RewrittenTagLength(h, h + 10, path) : h + 11)
+            << spare;
         EXPECT_EQ(Ids(file), NewIds);
         EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
     }

@@ -111,6 +111,61 @@ TEST(Id3v1Split, RecordsAtChunkBoundariesAreCountedOnce) {
     }
 }
 
+TEST(Id3v1Split, RecordIsFoundAtEveryPositionOfTheWindow) {
+    // The search walks the window in steps of many bytes; a record must be found wherever it
+    // starts, in front of anything: bytes without "TA", "TA" pairs everywhere (every step then
+    // looks closer), and a step that holds "TA" before the record.
+    const std::string record = Id3v1("Song", "Band", "", "");
+    const std::string backgrounds[] = {std::string(700, 'x'), [] {
+                                           std::string pairs;
+                                           while (pairs.size() < 700) {
+                                               pairs += "TAT";
+                                           }
+                                           return pairs.substr(0, 700);
+                                       }()};
+    for (const std::string& background : backgrounds) {
+        for (std::size_t at = 0; at + record.size() <= background.size(); ++at) {
+            std::string window = background;
+            window.replace(at, record.size(), record);
+            if (at >= 2) {
+                window.replace(at - 2, 2, "TA");
+            }
+            FragmentTable table;
+            // Window position k is file offset k: the carried bytes are a whole chunk's.
+            SearchWindowForTags(table, CarriedBytes,
+                                reinterpret_cast<const unsigned char*>(window.data()),
+                                window.size());
+            ASSERT_EQ(table.fragments.size(), 1u) << at;
+            EXPECT_EQ(table.fragments[0].length, at + record.size()) << at;
+        }
+    }
+}
+
+TEST(Id3v1Split, FileReadInBlocksGivesWhatMemoryGives) {
+    // A file is read in blocks of several chunks: records that end, start or are cut at a
+    // block boundary are found as in bytes read chunk by chunk, with the same progress.
+    test::TempDir dir;
+    const std::size_t block = FileSource::Open(dir.Write("probe.mp3", "x"))->ReadBlockSize();
+    ASSERT_GT(block, ScanChunkSize);
+    for (std::size_t before : {0u, 50u, 128u, 300u, 301u}) {
+        const std::string bytes = TrackOfBytes(block - before, "One", "Ann") +
+                                  TrackOfBytes(block + 3 * ScanChunkSize / 2, "Two", "Bob") +
+                                  CbrStream(20000);
+        ScanRun memory;
+        memory.Run(bytes);
+        ScanRun file;
+        const std::string path = dir.Write("album.mp3", bytes);
+        file.source = [&path](const std::string&) -> std::unique_ptr<ByteSource> {
+            return FileSource::Open(path);
+        };
+        file.Run(bytes);
+        EXPECT_EQ(Lengths(file.job.split), Lengths(memory.job.split)) << before;
+        EXPECT_EQ(Lengths(file.job.split).size(), 3u) << before;
+        EXPECT_EQ(file.progress, memory.progress) << before;
+        EXPECT_EQ(file.f.doc.trackCount, memory.f.doc.trackCount) << before;
+    }
+}
+
 TEST(Id3v1Split, TextInsideARecordIsNotAnotherRecord) {
     // "TAG" inside the fields of an accepted record starts a valid-looking record too.
     ScanRun run;
