@@ -76,8 +76,8 @@ std::string Cue(const std::vector<std::string>& titles, const std::vector<int>& 
 TEST(Chapters, WrittenChaptersAreReadByOtherPrograms) {
     const bool ffprobe = test::HaveProgram("ffprobe");
     const std::string python = PythonWithMutagen();
-    if (!ffprobe || python.empty()) {
-        GTEST_SKIP() << "ffprobe (ffmpeg) or python3 with mutagen is not installed";
+    if (python.empty()) {
+        GTEST_SKIP() << "python3 with mutagen is not installed";
     }
     struct Case {
         std::string name;
@@ -110,16 +110,19 @@ TEST(Chapters, WrittenChaptersAreReadByOtherPrograms) {
         auto startMs = [&](std::size_t i) { return (c.starts[i] - 150) * 1000.0 / 75; };
         auto endMs = [&](std::size_t i) { return i + 1 < count ? startMs(i + 1) : lengthMs; };
 
-        auto probe = RunCommand({"ffprobe", "-v", "error", "-show_chapters", "-of", "json", mp3});
-        ASSERT_EQ(probe.status, 0) << probe.err;
-        const auto chapters = nlohmann::json::parse(probe.out)["chapters"];
-        ASSERT_EQ(chapters.size(), count) << probe.out;
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto& chapter = chapters[i];
-            EXPECT_EQ(chapter["time_base"], "1/1000");
-            EXPECT_NEAR(chapter["start"].get<double>(), startMs(i), 1.0) << i;
-            EXPECT_NEAR(chapter["end"].get<double>(), endMs(i), 1.0) << i;
-            EXPECT_EQ(chapter["tags"]["title"], c.titles[i]) << i;
+        if (ffprobe) {
+            auto probe =
+                RunCommand({"ffprobe", "-v", "error", "-show_chapters", "-of", "json", mp3});
+            ASSERT_EQ(probe.status, 0) << probe.err;
+            const auto chapters = nlohmann::json::parse(probe.out)["chapters"];
+            ASSERT_EQ(chapters.size(), count) << probe.out;
+            for (std::size_t i = 0; i < count; ++i) {
+                const auto& chapter = chapters[i];
+                EXPECT_EQ(chapter["time_base"], "1/1000");
+                EXPECT_NEAR(chapter["start"].get<double>(), startMs(i), 1.0) << i;
+                EXPECT_NEAR(chapter["end"].get<double>(), endMs(i), 1.0) << i;
+                EXPECT_EQ(chapter["tags"]["title"], c.titles[i]) << i;
+            }
         }
 
         auto dump = RunCommand({python, "-c", MutagenChapters, mp3});
@@ -142,6 +145,9 @@ TEST(Chapters, WrittenChaptersAreReadByOtherPrograms) {
             EXPECT_EQ(chapter["title"], c.titles[i]);
             EXPECT_EQ(chapter["performer"], i % 2 == 1 ? "Guest " + std::to_string(i) : "Band");
         }
+    }
+    if (!ffprobe) {
+        GTEST_SKIP() << "ffprobe (ffmpeg) is not installed: only mutagen read the chapters";
     }
 }
 
