@@ -5,9 +5,11 @@
 #include "FuzzSupport.h"
 #include "model/Cp1252.h"
 #include "model/Encoding.h"
+#include "mp3/Chapters.h"
 #include "mp3/Id3.h"
 
-// ID3v1 records, ID3v2 tags and the album-wrapper header of arbitrary bytes.
+// ID3v1 records, ID3v2 tags (their texts and chapters) and the album-wrapper header of
+// arbitrary bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tracklore;
     if (size >= 128) {
@@ -29,6 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(IsValidUtf8(*text) && text->size() <= 3 * size);
     }
     FUZZ_CHECK(CharacterCount(texts.year) <= 4);
+    // The chapters of the same tag: every text valid, ordered by start, a track list within
+    // bounds.
+    const ChapterTable chapters =
+        ReadChapters(std::string_view(reinterpret_cast<const char*>(data), size));
+    FUZZ_CHECK(IsValidUtf8(chapters.title));
+    for (std::size_t i = 0; i < chapters.chapters.size(); ++i) {
+        const Chapter& chapter = chapters.chapters[i];
+        FUZZ_CHECK(IsValidUtf8(chapter.title) && IsValidUtf8(chapter.performer));
+        FUZZ_CHECK(i == 0 || chapters.chapters[i - 1].startMs <= chapter.startMs);
+    }
+    const TrackList chapterList = ChapterTrackList(chapters);
+    fuzz::CheckTrackList(chapterList);
     // The header test sees the first bytes of a file; the reader measures tracks in the
     // whole input.
     std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -259,6 +259,8 @@ void Mp3ScanDialog::Start() {
     }
     job_.path = ToPath(text);
     job_.findCueTag = cueTag_->isChecked();
+    // The chapter table is in the ID3v2 tag too: its method covers it.
+    job_.findChapters = job_.findCueTag;
     job_.splitAtId3v1 = id3v1_->isChecked();
     job_.detectArchives = archives_->isChecked();
     Settings& settings = session_.settings;

@@ -96,7 +96,7 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     connect(priority_, &QSlider::valueChanged, this,
             [this](int position) { priorityName_->setText(Text(PriorityNameId(position))); });
 
-    group(107, str::SettingsFormatsGroup, 7, 97, 229, 61);
+    group(107, str::SettingsFormatsGroup, 7, 97, 229, 75);
     msh_ = new QCheckBox(Text(str::SettingsMsh), this);
     SetControlId(msh_, 108);
     msh_->setChecked(settings.MSH == 1);
@@ -127,12 +127,17 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     place(saveEncoding_, 112, 138, 116, 12);
     codePageLabel->setBuddy(codePage_);
     saveLabel->setBuddy(saveEncoding_);
+    chapters_ = new QCheckBox(Text(str::SettingsWriteChapters), this);
+    SetControlId(chapters_, 111);
+    chapters_->setChecked(settings.WriteChapters != 0);
+    chapters_->setToolTip(Text(str::TipWriteChapters));
+    place(chapters_, 13, 155, 216, 11);
 
     ok_ = MakeDialogButton(this, Text(str::SettingsOk), 1, Text(str::TipSettingsOk), true);
-    place(ok_, 69, 164, 50, 15);
+    place(ok_, 69, 178, 50, 15);
     cancel_ =
         MakeDialogButton(this, Text(str::SettingsCancel), 2, Text(str::TipSettingsCancel), false);
-    place(cancel_, 123, 164, 50, 15);
+    place(cancel_, 123, 178, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
 
@@ -143,10 +148,11 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     setTabOrder(priority_, msh_);
     setTabOrder(msh_, codePage_);
     setTabOrder(codePage_, saveEncoding_);
-    setTabOrder(saveEncoding_, ok_);
+    setTabOrder(saveEncoding_, chapters_);
+    setTabOrder(chapters_, ok_);
     setTabOrder(ok_, cancel_);
 
-    setFixedSize(DialogSize(units, 243, 183));
+    setFixedSize(DialogSize(units, 243, 197));
     url_->setFocus();
 }
 
@@ -177,6 +183,7 @@ void SettingsDialog::accept() {
     settings.SaveEncoding = saveEncoding_->currentIndex();
     settings.Priority = priority_->value();
     settings.MSH = msh_->isChecked() ? 1 : 0;
+    settings.WriteChapters = chapters_->isChecked() ? 1 : 0;
     if (store_) {
         store_->Write(false);
     }

@@ -18,10 +18,10 @@ class SettingsStore;
 // The string number of a scan priority's name; a value outside -2..2 is "normal".
 StringId PriorityNameId(int priority);
 
-// "Einstellungen": the three settings every running copy shares (the FreeDB address, the
-// priority of the MP3 scan, the time format). OK checks that the address holds both
-// markers, stores the values and writes them to the settings file at once, where the other
-// running copies pick them up; Abbruch, Escape and the close box change nothing.
+// "Einstellungen": the settings every running copy shares (the FreeDB address, the priority
+// of the MP3 scan, the time format, the encodings, the chapters of the cue tag). OK checks that the
+// address holds both markers, stores the values and writes them to the settings file at once, where
+// the other running copies pick them up; Abbruch, Escape and the close box change nothing.
 class SettingsDialog : public CentredDialog {
     Q_OBJECT
 
@@ -36,6 +36,7 @@ class SettingsDialog : public CentredDialog {
     QCheckBox* MshBox() const { return msh_; }
     QComboBox* CodePageBox() const { return codePage_; }
     QComboBox* SaveEncodingBox() const { return saveEncoding_; }
+    QCheckBox* ChaptersBox() const { return chapters_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -52,6 +53,7 @@ class SettingsDialog : public CentredDialog {
     QCheckBox* msh_ = nullptr;
     QComboBox* codePage_ = nullptr;
     QComboBox* saveEncoding_ = nullptr;
+    QCheckBox* chapters_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

@@ -5,13 +5,13 @@
 namespace tracklore::cli {
 namespace {
 
-// scan-mp3: the scan of one MP3 file with the three methods of the options dialog (all
-// on unless switched off), answered on the console.
+// scan-mp3: the scan of one MP3 file with the methods of the options dialog and the chapter
+// table of the tag (all on unless switched off), answered on the console.
 int RunScanMp3(const std::vector<std::string>& argv) {
     Arguments args;
     std::string error;
     std::set<std::string> flags = CommonFlags;
-    flags.insert({"--json", "--no-cue-tag", "--no-id3v1", "--no-archives"});
+    flags.insert({"--json", "--no-cue-tag", "--no-chapters", "--no-id3v1", "--no-archives"});
     if (!args.Parse(argv, flags, {"-o"}, error)) {
         return UsageError(error);
     }
@@ -28,6 +28,7 @@ int RunScanMp3(const std::vector<std::string>& argv) {
     Mp3ScanJob job;
     job.path = AbsolutePath(args.Positional()[0]);
     job.findCueTag = !args.Has("--no-cue-tag");
+    job.findChapters = !args.Has("--no-chapters");
     job.splitAtId3v1 = !args.Has("--no-id3v1");
     job.detectArchives = !args.Has("--no-archives");
     if (!CheckScanStart(app.session, job)) {

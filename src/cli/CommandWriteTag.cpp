@@ -1,15 +1,18 @@
 #include "cli/Cli.h"
+#include "flows/CueTagFlow.h"
 #include "flows/DocumentFlow.h"
 #include "mp3/CueTag.h"
-#include "flows/CueTagFlow.h"
 
 namespace tracklore::cli {
 namespace {
 
+// write-tag: the cue sheet and, unless --no-chapters, the chapter table into the MP3 file.
 int RunWriteTag(const std::vector<std::string>& argv) {
     Arguments args;
     std::string error;
-    if (!args.Parse(argv, CommonFlags, {}, error)) {
+    std::set<std::string> flags = CommonFlags;
+    flags.insert("--no-chapters");
+    if (!args.Parse(argv, flags, {}, error)) {
         return UsageError(error);
     }
     if (args.Positional().size() != 2) {
@@ -17,6 +20,9 @@ int RunWriteTag(const std::vector<std::string>& argv) {
     }
     CliApp app;
     app.ApplyCommonOptions(args);
+    if (args.Has("--no-chapters")) {
+        app.session.settings.WriteChapters = 0;
+    }
     if (!OpenInput(app, args.Positional()[0])) {
         return ExitFailed;
     }

@@ -1,6 +1,8 @@
 #include "flows/CueTagFlow.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 #include "flows/DocumentFlow.h"
 #include "flows/Reading.h"
@@ -8,6 +10,7 @@
 #include "formats/Document.h"
 #include "model/Text.h"
 #include "mp3/Mp3Scan.h"
+#include "mp3/Mpeg.h"
 
 namespace tracklore {
 
@@ -50,6 +53,19 @@ bool ReportOutcome(Session& session, const TagWriteOutcome& outcome, const std::
             break;
     }
     return false;
+}
+
+// Where the last chapter ends: the measured length of the MP3 file in milliseconds, or the
+// document's total when the file does not measure (the writer then refuses it anyway).
+std::uint32_t ChapterEndMs(const TrackList& doc, const std::string& path) {
+    double seconds = -1.0;
+    if (std::unique_ptr<FileSource> source = FileSource::Open(path)) {
+        seconds = MpegDuration(*source, static_cast<std::int64_t>(source->Size()));
+    }
+    if (seconds < 0.0) {
+        seconds = std::max(0, doc.cd.totalSeconds);
+    }
+    return static_cast<std::uint32_t>(std::min(std::llround(seconds * 1000.0), 0xFFFFFFFFLL));
 }
 
 }  // namespace
@@ -109,6 +125,9 @@ bool WriteCueToMp3(Session& session) {
     }
     FrameTable table;
     AddCueFrames(table, session.doc, *cueBytes);
+    if (session.settings.WriteChapters != 0) {
+        AddChapterFrames(table, session.doc, ChapterEndMs(session.doc, path));
+    }
     return WriteTagIntoFile(session, table, path);
 }
 

@@ -16,7 +16,9 @@ bool WriteTagIntoFile(Session& session, FrameTable& table, const std::string& pa
 // chosen file's folder. The chosen path, or an empty text when cancelled.
 std::string ChooseMp3File(Session& session, StringId titleId);
 
-// The command "write the cue sheet into an MP3 file". True when the tag was written.
+// The command "write the cue sheet into an MP3 file": the cue sheet and, with the setting
+// WriteChapters, the chapter table that ends at the file's measured length. True when the tag
+// was written.
 bool WriteCueToMp3(Session& session);
 
 }  // namespace tracklore

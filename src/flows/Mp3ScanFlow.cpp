@@ -15,7 +15,7 @@ bool CheckScanStart(Session& session, const Mp3ScanJob& job) {
         ShowError(session, str::FileNotFound, {NameText(job.path)});
         return false;
     }
-    if (!job.findCueTag && !job.splitAtId3v1 && !job.detectArchives) {
+    if (!job.findCueTag && !job.findChapters && !job.splitAtId3v1 && !job.detectArchives) {
         ShowError(session, str::NoMethodChosen);
         return false;
     }
@@ -41,6 +41,12 @@ Mp3ScanHooks ScanHooks(Session& session) {
                 answer = ShowStringMessage(session, str::AlbumWrapQuestion, {offer.name},
                                            str::ScanCaption, MsgButtons::YesNoCancel,
                                            MsgIcon::Question, 1);
+                break;
+            case ExtractOffer::Kind::Chapters:
+                // Chapters are what players show: taking them is the default.
+                answer = ShowStringMessage(session, str::ChaptersQuestion, {offer.count},
+                                           str::ScanCaption, MsgButtons::YesNoCancel,
+                                           MsgIcon::Question, 0);
                 break;
         }
         return answer == MsgResult::Yes      ? ExtractAnswer::Yes

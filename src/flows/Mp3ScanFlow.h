@@ -19,12 +19,14 @@ class FragmentChooser {
 };
 
 // The checks of the options dialog's Start button: the file must exist (else FileNotFound
-// with the path) and at least one method must be chosen (else NoMethodChosen). True when the
+// with the path) and at least one method (the chapters counting as one) must be chosen (else
+// NoMethodChosen). True when the
 // scan may start.
 bool CheckScanStart(Session& session, const Mp3ScanJob& job);
 
 // The scan's questions asked through the platform (safe from the scan's thread): whether to
-// extract what the tag holds (Yes/No/Cancel, caption ScanCaption), what to do about a chunk
+// extract what the tag holds (a cue sheet, an album-wrapper header, chapters: Yes/No/Cancel,
+// Yes the default, caption ScanCaption), what to do about a chunk
 // that cannot be read (Abort/Retry/Ignore with the system's text), and that a track of an
 // album-wrapper header does not measure (NoMpegHeaderInFragment).
 Mp3ScanHooks ScanHooks(Session& session);

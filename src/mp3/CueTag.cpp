@@ -46,8 +46,28 @@ std::string Resynchronise(std::string_view body) {
 
 const std::string_view CueGeobHead("\0text\0mp3cue CueSheet\0Q", 23);
 
+std::string TextFrameData(std::string_view text) {
+    std::string data;
+    if (FitsLatin1(text)) {
+        data += static_cast<char>(id3v2::Latin1);
+        data += Utf8ToLatin1(text);
+    } else {
+        data += static_cast<char>(id3v2::Utf16);
+        data += Utf8ToUtf16WithBom(text);
+    }
+    return data;
+}
+
+std::string FrameBytes(std::string_view id, std::string_view data) {
+    std::string frame(TagFrameHeaderSize, '\0');
+    std::copy_n(id.begin(), std::min<std::size_t>(id.size(), 4), frame.begin());
+    WriteBigEndian32(frame.data() + 4, static_cast<std::uint32_t>(data.size()));
+    frame += data;
+    return frame;
+}
+
 int FrameTable::AddFrame(std::string_view id) {
-    if (Count() >= MaxTagFrames) {
+    if (Count() - chapterFrames_ >= MaxTagFrames) {
         return -1;
     }
     FrameSlot slot;
@@ -56,19 +76,20 @@ int FrameTable::AddFrame(std::string_view id) {
     return Count() - 1;
 }
 
+void FrameTable::AddChapterFrame(std::string_view id, std::string data) {
+    FrameSlot slot;
+    std::copy_n(id.begin(), std::min<std::size_t>(id.size(), 4), slot.id.begin());
+    slot.data = std::move(data);
+    slots_.push_back(std::move(slot));
+    ++chapterFrames_;
+}
+
 void FrameTable::AddTextFrame(std::string_view id, std::string_view text) {
     int index = AddFrame(id);
     if (index < 0) {
         return;
     }
-    std::string& data = Slot(index).data;
-    if (FitsLatin1(text)) {
-        data += static_cast<char>(id3v2::Latin1);
-        data += Utf8ToLatin1(text);
-    } else {
-        data += static_cast<char>(id3v2::Utf16);
-        data += Utf8ToUtf16WithBom(text);
-    }
+    Slot(index).data = TextFrameData(text);
 }
 
 bool FrameTable::Contains(const char* id) const {
@@ -116,6 +137,57 @@ void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueB
     }
 }
 
+namespace {
+
+// A disc position in frames as milliseconds from the start of the audio, to the nearest one.
+std::uint32_t PositionMs(std::int32_t start) {
+    const std::int64_t frames = std::max<std::int64_t>(0, std::int64_t{start} - LeadInFrames);
+    return static_cast<std::uint32_t>((frames * 2000 + FramesPerSecond) / (2 * FramesPerSecond));
+}
+
+void AppendBigEndian32(std::string& data, std::uint32_t value) {
+    char bytes[4];
+    WriteBigEndian32(bytes, value);
+    data.append(bytes, 4);
+}
+
+}  // namespace
+
+void AddChapterFrames(FrameTable& table, const TrackList& doc, std::uint32_t lengthMs) {
+    const int count = std::clamp(doc.trackCount, 0, MaxTracks);
+    if (count == 0) {
+        return;
+    }
+    auto elementId = [](int track) { return "chp" + std::to_string(track); };
+    std::string toc("toc\0\x03", 5);
+    toc += static_cast<char>(count);
+    for (int i = 0; i < count; ++i) {
+        toc += elementId(i);
+        toc += '\0';
+    }
+    toc += FrameBytes("TIT2", TextFrameData(doc.cd.title.str()));
+    table.AddChapterFrame("CTOC", std::move(toc));
+
+    for (int i = 0; i < count; ++i) {
+        const Track& track = doc.tracks[static_cast<std::size_t>(i)];
+        const std::uint32_t start = PositionMs(track.start);
+        const std::uint32_t end = std::max(
+            start, i + 1 < count ? PositionMs(doc.tracks[static_cast<std::size_t>(i) + 1].start)
+                                 : lengthMs);
+        std::string chapter = elementId(i);
+        chapter += '\0';
+        AppendBigEndian32(chapter, start);
+        AppendBigEndian32(chapter, end);
+        AppendBigEndian32(chapter, 0xFFFFFFFF);
+        AppendBigEndian32(chapter, 0xFFFFFFFF);
+        chapter += FrameBytes("TIT2", TextFrameData(track.title.str()));
+        const std::string& performer =
+            track.performer.str().empty() ? doc.cd.artist.str() : track.performer.str();
+        chapter += FrameBytes("TPE1", TextFrameData(performer));
+        table.AddChapterFrame("CHAP", std::move(chapter));
+    }
+}
+
 void CarryOverFrames(FrameTable& table, std::string_view oldTag) {
     if (oldTag.size() <= TagHeaderSize) {
         return;
@@ -154,7 +226,8 @@ void CarryOverFrames(FrameTable& table, std::string_view oldTag) {
             return;  // the frame runs past the end of the tag
         }
         const char* id = reinterpret_cast<const char*>(frame);
-        if (!table.Contains(id)) {
+        const bool oldChapter = std::memcmp(id, "CHAP", 4) == 0 || std::memcmp(id, "CTOC", 4) == 0;
+        if (!oldChapter && !table.Contains(id)) {
             int index = table.AddFrame(std::string_view(id, 4));
             if (index < 0) {
                 return;

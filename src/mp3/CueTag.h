@@ -14,7 +14,8 @@ namespace tracklore {
 
 // The cue sheet travels into an MP3 file as an ID3v2.3.0 tag at the start of the file: six
 // text frames from the album data, then a GEOB frame holding the cue sheet between text
-// markers that the MP3 scan looks for, then the frames kept from an ID3v2.3.0 tag that was
+// markers that the MP3 scan looks for, then (unless switched off) the track list once more as
+// a chapter table that players show, then the frames kept from an ID3v2.3.0 tag that was
 // already there.
 
 constexpr int MaxTagFrames = 20;
@@ -36,15 +37,28 @@ struct FrameSlot {
     std::string data;                      // exactly as it goes into the file
 };
 
-// The frames of the tag being built, in order of insertion, at most MaxTagFrames.
+// The data of a text frame for a UTF-8 text, without terminator: encoding byte 0 and the
+// ISO-8859-1 bytes when every character fits them, else encoding byte 1 and UTF-16
+// little-endian with its byte-order mark.
+std::string TextFrameData(std::string_view text);
+
+// One frame as it stands in an ID3v2.3.0 tag: ID, size, two zero flag bytes, data.
+std::string FrameBytes(std::string_view id, std::string_view data);
+
+// The frames of the tag being built, in order of insertion: at most MaxTagFrames besides the
+// chapter frames.
 class FrameTable {
   public:
-    void Clear() { slots_.clear(); }
+    void Clear() {
+        slots_.clear();
+        chapterFrames_ = 0;
+    }
     // Adds an empty frame (flags 0, no data); its index, or -1 when the table is full.
     int AddFrame(std::string_view id);
-    // A text frame of a UTF-8 text, without terminator: encoding byte 0 and the ISO-8859-1
-    // bytes when every character fits them, else encoding byte 1 and UTF-16 little-endian
-    // with its byte-order mark. Nothing happens when the table is full.
+    // Adds a chapter frame (CTOC or CHAP) with its data, whatever the count: a track list
+    // needs one per track.
+    void AddChapterFrame(std::string_view id, std::string data);
+    // A text frame with the data of TextFrameData. Nothing happens when the table is full.
     void AddTextFrame(std::string_view id, std::string_view text);
     // Whether a frame with these four ID bytes is in the table.
     bool Contains(const char* id) const;
@@ -56,6 +70,7 @@ class FrameTable {
 
   private:
     std::vector<FrameSlot> slots_;
+    int chapterFrames_ = 0;
 };
 
 // "CUESHEET\r\n" cue "ENDCUESHEET" "CUEVERSION\r\n" version "ENDCUEVERSION" "CUEINFO\r\n"
@@ -66,9 +81,20 @@ std::string CuePayload(std::string_view cueText, std::string_view versionText);
 // payload of `cueBytes`, the cue sheet file's bytes in their encoding.
 void AddCueFrames(FrameTable& table, const TrackList& doc, std::string_view cueBytes);
 
+// The chapter table of the track list: a CTOC frame "toc" (top-level and ordered, the album
+// title in a TIT2 sub-frame) naming the chapters "chp0", "chp1", … in track order, and one
+// CHAP frame per track with its title (TIT2) and performer (TPE1, the album artist's when the
+// track names none). A chapter starts at the track's start less the lead-in and ends where
+// the next one starts; the last ends at `lengthMs`, the measured length of the audio (at its
+// own start when that is shorter). Times are whole milliseconds; the byte offsets are left
+// unused (0xFFFFFFFF).
+void AddChapterFrames(FrameTable& table, const TrackList& doc, std::uint32_t lengthMs);
+
 // Walks the frames of an old ID3v2.3.0 tag (`oldTag` holds all of it, header included) and
 // adds each one whose ID is not yet in the table, until the table is full, the zero padding
-// begins, or a frame runs past the end of the tag.
+// begins, or a frame runs past the end of the tag. Its chapter frames (CTOC, CHAP) are left
+// out: they describe the old track list, and a table cut to the first frame of each ID would
+// name chapters that are not there.
 void CarryOverFrames(FrameTable& table, std::string_view oldTag);
 
 // Four 7-bit groups, most significant first.

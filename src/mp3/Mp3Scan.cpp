@@ -15,6 +15,7 @@
 #include "formats/Document.h"
 #include "model/Encoding.h"
 #include "model/Text.h"
+#include "mp3/Chapters.h"
 #include "mp3/Id3.h"
 #include "mp3/ImportHelpers.h"
 #include "mp3/Mpeg.h"
@@ -359,6 +360,10 @@ void ScanMp3File(Mp3ScanJob& job, const Mp3ScanHooks& hooks, const ScanProgress&
                     TestCueSheet(job, hooks, *file,
                                  std::string_view(reinterpret_cast<const char*>(chunk), got));
                 }
+            }
+            if (job.findChapters && !job.done && !job.cancelRequested) {
+                OfferChapters(job, hooks, *file,
+                              std::string_view(reinterpret_cast<const char*>(chunk), got));
             }
             if (job.detectArchives && !job.done) {
                 if (StringId messageId =

@@ -28,6 +28,7 @@ namespace tracklore {
 struct Mp3ScanJob {
     std::string path;
     bool findCueTag = true;      // cue sheet or album-wrapper header in the ID3v2 tag
+    bool findChapters = true;    // the chapter table of the ID3v2 tag (mp3/Chapters.h)
     bool splitAtId3v1 = true;    // ID3v1 records between joined tracks
     bool detectArchives = true;  // archive and media signatures
 
@@ -66,11 +67,13 @@ enum class ExtractAnswer { Yes, No, Cancel };
 enum class ReadErrorAnswer { Abort, Retry, Ignore };
 
 // A find in the ID3v2 tag that is offered for extraction: a cue sheet (with the name of the
-// program that wrote it, when the tag names one) or an album-wrapper header (with its album).
+// program that wrote it, when the tag names one), an album-wrapper header (with its album) or
+// a chapter table (with its number of chapters).
 struct ExtractOffer {
-    enum class Kind { CueSheet, CueSheetByWriter, AlbumWrap };
+    enum class Kind { CueSheet, CueSheetByWriter, AlbumWrap, Chapters };
     Kind kind = Kind::CueSheet;
     std::string name;
+    int count = 0;
 };
 
 // How the scan asks while it runs. Without an answer it takes "No" to an offer (go on

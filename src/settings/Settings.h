@@ -10,8 +10,8 @@
 namespace tracklore {
 
 // The program's settings, one field per INI key. The nine keys of section State are read at
-// start and written at exit; URL, MSH, LegacyCodePage, SaveEncoding and Priority are shared by
-// every running copy.
+// start and written at exit; URL, MSH, LegacyCodePage, SaveEncoding, Priority and
+// WriteChapters are shared by every running copy.
 struct Settings {
     // [State]
     std::string LastDir;
@@ -34,6 +34,8 @@ struct Settings {
     int SaveEncoding = 0;
     // [MP3Scan]
     int Priority = 0;
+    // The cue tag also holds the track list as chapters (CTOC and CHAP frames).
+    int WriteChapters = 1;
 
     TimeFormat timeFormat() const { return MSH == 1 ? TimeFormat::Msh : TimeFormat::Msf; }
 };

@@ -51,6 +51,7 @@ void ForEachKey(bool withState, Fn&& fn) {
     fn(TextKey{FormatsSection, "LegacyCodePage", &Settings::LegacyCodePage});
     fn(NumberKey{FormatsSection, "SaveEncoding", &Settings::SaveEncoding});
     fn(NumberKey{ScanSection, "Priority", &Settings::Priority});
+    fn(NumberKey{ScanSection, "WriteChapters", &Settings::WriteChapters});
 }
 
 bool FolderWritable(const std::string& folder) {

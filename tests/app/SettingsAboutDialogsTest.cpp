@@ -67,8 +67,8 @@ TEST(SettingsDialog, ShowsTheSharedSettingsLaidOutFromDialogUnits) {
     const std::pair<QWidget*, int> ids[] = {
         {dialog->UrlEdit(), 102},       {dialog->PriorityBar(), 104},
         {dialog->PriorityLabel(), 105}, {dialog->StandardButton(), 106},
-        {dialog->MshBox(), 108},        {dialog->OkButton(), 1},
-        {dialog->CancelButton(), 2}};
+        {dialog->MshBox(), 108},        {dialog->ChaptersBox(), 111},
+        {dialog->OkButton(), 1},        {dialog->CancelButton(), 2}};
     for (const auto& [widget, id] : ids) {
         EXPECT_EQ(widget->property("controlId").toInt(), id);
     }
@@ -90,16 +90,20 @@ TEST(SettingsDialog, ShowsTheSharedSettingsLaidOutFromDialogUnits) {
     EXPECT_EQ(dialog->StandardButton()->toolTip(), Text(3006));
     EXPECT_EQ(dialog->PriorityBar()->toolTip(), Text(3007));
     EXPECT_EQ(dialog->MshBox()->toolTip(), Text(3008));
+    EXPECT_EQ(dialog->ChaptersBox()->toolTip(), Text(6303));
+    EXPECT_EQ(dialog->ChaptersBox()->text(), Text(6302));
+    EXPECT_TRUE(dialog->ChaptersBox()->isChecked());  // on unless the file says otherwise
     EXPECT_EQ(dialog->OkButton()->toolTip(), Text(3009));
     EXPECT_EQ(dialog->CancelButton()->toolTip(), Text(3010));
     EXPECT_TRUE(dialog->OkButton()->isDefault());
 
     // Places follow the dialog units of the dialog font.
     const DialogBaseUnits units = BaseUnitsOf(f.editor.app().Fonts().normal);
-    EXPECT_EQ(dialog->size(), DialogSize(units, 243, 183));
+    EXPECT_EQ(dialog->size(), DialogSize(units, 243, 197));
     EXPECT_EQ(dialog->UrlEdit()->geometry(), DialogRect(units, 63, 16, 165, 12));
     EXPECT_EQ(dialog->PriorityBar()->geometry(), DialogRect(units, 87, 68, 69, 19));
-    EXPECT_EQ(dialog->OkButton()->geometry(), DialogRect(units, 69, 164, 50, 15));
+    EXPECT_EQ(dialog->ChaptersBox()->geometry(), DialogRect(units, 13, 155, 216, 11));
+    EXPECT_EQ(dialog->OkButton()->geometry(), DialogRect(units, 69, 178, 50, 15));
 
     // Every position of the bar has its name.
     const char* names[] = {"sehr niedrig", "niedrig", "normal", "hoch", "sehr hoch"};
@@ -197,9 +201,11 @@ TEST(SettingsDialog, AnotherRunningCopySeesTheConfirmedValues) {
     auto dialog = f.Open();
     dialog->UrlEdit()->setText("http://neu.example/%x/%y");
     dialog->MshBox()->setChecked(true);
+    dialog->ChaptersBox()->setChecked(false);
     QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return other.URL == "http://neu.example/%x/%y"; }, 3000));
     EXPECT_EQ(other.MSH, 1);
+    EXPECT_EQ(other.WriteChapters, 0);
 }
 
 TEST(SettingsDialog, MenuItemOpensItAndTheNewTimeFormatShowsAtOnce) {

@@ -27,7 +27,7 @@ TEST(Startup, FirstStartWritesEveryKeyAtExit) {
               "[FreeDB]\nURL=" +
                   DefaultSettings().URL +
                   "\n\n[Formats]\nMSH=0\nLegacyCodePage=WINDOWS-1252\nSaveEncoding=0\n\n"
-                  "[MP3Scan]\nPriority=0\n");
+                  "[MP3Scan]\nPriority=0\nWriteChapters=1\n");
 }
 
 TEST(Startup, ValuesReadAsNumbersAndMshTwoWrittenBack) {
@@ -44,7 +44,9 @@ TEST(Startup, ValuesReadAsNumbersAndMshTwoWrittenBack) {
     EXPECT_EQ(editor.Cell(0, 3), "3:20:00");         // MSH 2 is M:S:F
     editor.window().close();
     std::string text = ReadFileBytes(editor.settingsPath());
-    EXPECT_EQ(text.rfind("; eigene Notiz\n[MP3Scan]\nPriority=1\n[formats]\nmsh=2\n", 0), 0u)
+    EXPECT_EQ(
+        text.rfind("; eigene Notiz\n[MP3Scan]\nPriority=1\nWriteChapters=1\n[formats]\nmsh=2\n", 0),
+        0u)
         << text;
     EXPECT_NE(text.find("ScanID3v1=0\n"), std::string::npos);
 }

@@ -87,8 +87,10 @@ TEST(CueTagProcess, RealTagLibraryReadsTheTag) {
         test::mp3::Id3v2Header(static_cast<std::uint32_t>(oldFrames.size())) + oldFrames + audio);
 
     // The first write rewrites the file (the old tag has no room), the second writes in place.
+    // Without chapters: the frames of the cue sheet alone (the chapters have a test of their
+    // own).
     for (int run = 0; run < 2; ++run) {
-        auto result = RunCli({"write-tag", doc, mp3});
+        auto result = RunCli({"write-tag", "--no-chapters", doc, mp3});
         ASSERT_EQ(result.status, 0) << result.err;
         const std::string file = ReadFileBytes(mp3);
         EXPECT_EQ(file.substr(Id3TagLength(file)), audio);

@@ -110,7 +110,10 @@ void FillAlbum(TrackList& doc) {
     }
 }
 
-bool Write(Fixture& f, const std::string& path) {
+// Writes the cue tag as the command does; without the chapter table unless asked, so that the
+// tests of the tag's bytes see the frames of the cue sheet alone.
+bool Write(Fixture& f, const std::string& path, bool chapters = false) {
+    f.settings.WriteChapters = chapters ? 1 : 0;
     f.ui.OpenFileNext(FileDialogResult{path, 1});
     return WriteCueToMp3(f.session);
 }
@@ -204,33 +207,61 @@ void ExpectScanGivesBack(const std::string& path, const TrackList& doc) {
     }
 }
 
+// The scan finds the cue sheet again, with the chapter table beside it or without, also after a
+// second write (in place), and when 99 tracks with the longest texts make a cue sheet of more
+// than 64 KiB (the scan reads on past its first chunk to the end marker). The chapters leave
+// the other frames and the audio as they are; the old tag's chapters are not carried over.
 TEST(CueTagWriter, TheMp3ScanFindsTheCueSheetAgain) {
     TempDir dir;
-    const std::string path = dir.Write("album.mp3", Audio());
-    Fixture f;
-    FillAlbum(f.doc);
-    ASSERT_TRUE(Write(f, path));
-    ASSERT_TRUE(Write(f, path));  // and once more in place
-    ExpectScanGivesBack(path, f.doc);
-}
-
-// 99 tracks with the longest texts make a cue sheet of more than 64 KiB: the scan reads on
-// past its first chunk to the end marker instead of losing the sheet it wrote itself.
-TEST(CueTagWriter, TheLongestCueSheetIsFoundAgainToo) {
-    TempDir dir;
-    const std::string path = dir.Write("album.mp3", Audio());
-    Fixture f;
-    FillAlbum(f.doc);
-    f.doc.trackCount = MaxTracks;
-    for (int i = 0; i < MaxTracks; ++i) {
-        f.doc.tracks[i].title = std::string(299, static_cast<char>('a' + i % 26));
-        f.doc.tracks[i].performer = std::string(299, static_cast<char>('A' + i % 26));
-        f.doc.tracks[i].start = 150 + i * 750;
+    const std::string audio = Audio();
+    const std::string oldTag =
+        Id3Tag(Id3Frame("CTOC", std::string("old\0\x03\x01x\0", 8)) +
+                   Id3Frame("COMM", std::string("\0engKeep me", 11)) +
+                   Id3Frame("CHAP", std::string("x\0", 2) + std::string(16, '\xFF')),
+               0);
+    for (bool longest : {false, true}) {
+        SCOPED_TRACE(longest ? "99 tracks, longest texts" : "three tracks");
+        Fixture f;
+        FillAlbum(f.doc);
+        if (longest) {
+            f.doc.trackCount = MaxTracks;
+            for (int i = 0; i < MaxTracks; ++i) {
+                f.doc.tracks[i].title = std::string(299, static_cast<char>('a' + i % 26));
+                f.doc.tracks[i].performer = std::string(299, static_cast<char>('A' + i % 26));
+                f.doc.tracks[i].start = 150 + i * 750;
+            }
+            f.doc.cd.totalSeconds = 99 * 10 + 60;
+        }
+        std::vector<std::vector<ParsedFrame>> frames;
+        for (bool chapters : {false, true}) {
+            const std::string path = dir.Write("album.mp3", oldTag + audio);
+            ASSERT_TRUE(Write(f, path, chapters));
+            ASSERT_TRUE(Write(f, path, chapters));  // and once more in place
+            const std::string file = ReadFileBytes(path);
+            EXPECT_EQ(file.substr(Id3TagLength(file)), audio);
+            if (longest) {
+                EXPECT_GT(Id3TagLength(file), 65536u);
+            }
+            ExpectScanGivesBack(path, f.doc);
+            frames.push_back(Frames(file));
+        }
+        // With chapters: the table of contents and a chapter per track after the cue sheet,
+        // every other frame the same.
+        std::vector<std::string> chapterIds{"CTOC"};
+        chapterIds.insert(chapterIds.end(), static_cast<std::size_t>(f.doc.trackCount), "CHAP");
+        ASSERT_EQ(frames[1].size(), frames[0].size() + chapterIds.size());
+        std::vector<std::string> expected = NewIds;
+        expected.push_back("COMM");
+        for (std::size_t i = 0; i < frames[0].size(); ++i) {
+            const std::size_t j = i < NewIds.size() ? i : i + chapterIds.size();
+            EXPECT_EQ(frames[0][i].id, expected[i]);
+            EXPECT_EQ(frames[1][j].id, frames[0][i].id);
+            EXPECT_EQ(frames[1][j].data, frames[0][i].data) << frames[0][i].id;
+        }
+        for (std::size_t i = 0; i < chapterIds.size(); ++i) {
+            EXPECT_EQ(frames[1][NewIds.size() + i].id, chapterIds[i]);
+        }
     }
-    f.doc.cd.totalSeconds = 99 * 10 + 60;
-    ASSERT_TRUE(Write(f, path));
-    ASSERT_GT(Id3TagLength(ReadFileBytes(path)), 65536u);
-    ExpectScanGivesBack(path, f.doc);
 }
 
 TEST(CueTagWriter, WritingTwiceWritesInPlaceAndReplacesTheFirstTag) {

@@ -86,8 +86,8 @@ TEST(CliScanMp3, MessagesAndExitStatus) {
     auto missing = RunCli({"scan-mp3", dir.file("fehlt.mp3")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err.rfind("Fehler: Datei nicht gefunden: ", 0), 0u);
-    auto noMethod =
-        RunCli({"scan-mp3", "--no-cue-tag", "--no-id3v1", "--no-archives", dir.file("album.mp3")});
+    auto noMethod = RunCli({"scan-mp3", "--no-cue-tag", "--no-chapters", "--no-id3v1",
+                            "--no-archives", dir.file("album.mp3")});
     EXPECT_EQ(noMethod.status, 1);
     EXPECT_EQ(noMethod.err, "Fehler: Du musst zumindest eine Suchmethode ausw\u00e4hlen.\n");
     EXPECT_EQ(RunCli({"scan-mp3"}).status, 2);

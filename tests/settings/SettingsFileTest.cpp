@@ -79,7 +79,7 @@ TEST(SettingsFile, FirstStartUsesDefaultsAndExitWritesEveryKeyInOrder) {
                   settings.URL +
                   "\n\n"
                   "[Formats]\nMSH=0\nLegacyCodePage=WINDOWS-1252\nSaveEncoding=0\n\n"
-                  "[MP3Scan]\nPriority=0\n");
+                  "[MP3Scan]\nPriority=0\nWriteChapters=1\n");
 }
 
 TEST(SettingsFile, NumbersAreReadAsTheirLeadingInteger) {
