@@ -273,6 +273,14 @@ class CueReader {
         doc_.cd.files.push_back(std::move(file));
     }
 
+    // Whether track `number` was given a title or an INDEX line.
+    bool HasContent(int number) const {
+        const Track& track = doc_.tracks[number - 1];
+        return hadIndexOne_[number] || !track.title.empty() ||
+               std::any_of(track.lines.begin(), track.lines.end(),
+                           [](const KeptLine& line) { return line.index >= 0; });
+    }
+
     bool ReadTrack(const std::string& argument, const std::string& line) {
         std::size_t space = argument.find(' ');
         std::string type = space == std::string::npos
@@ -282,6 +290,12 @@ class CueReader {
         if (type.empty() || number < 1 || number > MaxTracks) {
             Fail(str::SyntaxError, line, true);
             return false;
+        }
+        // A number read before (a sheet that numbers each side from 01) or lower than the
+        // current one would overwrite a track that was read: it becomes the next track instead.
+        if (currentTrack_ < MaxTracks &&
+            (number < currentTrack_ || (number == currentTrack_ && HasContent(number)))) {
+            number = currentTrack_ + 1;
         }
         currentTrack_ = number;
         indexOneSeen_ = false;

@@ -101,6 +101,18 @@ TEST(CueReader, TrackTypesAndNumbers) {
     EXPECT_EQ(f.doc.trackCount, 0);
 }
 
+TEST(CueReader, RepeatedTrackNumbersLoseNoTrack) {
+    Fixture f;
+    ASSERT_TRUE(Read(f,
+                     "FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nTITLE A\nINDEX 01 00:00:00\n"
+                     "FILE \"b.wav\" WAVE\nTRACK 01 AUDIO\nTITLE B\nINDEX 01 00:00:00\n"
+                     "TRACK 02 AUDIO\nTITLE C\nINDEX 01 00:01:00\n"));
+    ASSERT_EQ(f.doc.trackCount, 3);
+    EXPECT_EQ(f.doc.tracks[0].title, "A");
+    EXPECT_EQ(f.doc.tracks[1].title, "B");
+    EXPECT_EQ(f.doc.tracks[2].title, "C");
+}
+
 TEST(CueReader, GapsInTrackNumbers) {
     Fixture f;
     ASSERT_TRUE(Read(f, "TRACK 01 AUDIO\nTITLE A\nTRACK 02 AUDIO\nTRACK 05 AUDIO\nTITLE E\n"));
