@@ -137,7 +137,7 @@ std::string DocumentJson(const TrackList& doc) {
         entry["title"] = ValidUtf8(track.title.str());
         entry["performer"] = ValidUtf8(track.performer.str());
         entry["start"] = track.start;
-        entry["length"] = TrackLength(doc, i);
+        entry["length"] = ShownTrackLength(doc, i);
         json["tracks"].push_back(entry);
     }
     return json.dump(2) + "\n";
@@ -164,7 +164,7 @@ std::string DocumentText(const TrackList& doc, TimeFormat format, const StringTa
     text += "\n" + std::string(strings.Text(str::CliTrackHeading)) + "\n";
     for (int i = 0; i < doc.trackCount && i <= MaxTracks; ++i) {
         const Track& track = doc.tracks[i];
-        std::int32_t length = TrackLength(doc, i);
+        std::int32_t length = ShownTrackLength(doc, i);
         std::string lengthText = length == UnknownLength
                                      ? std::string(strings.Text(str::UnknownLength))
                                      : FormatTime(length, format);

@@ -91,6 +91,16 @@ const AudioFileLine* UnplacedFile(const TrackList& list) {
     return nullptr;
 }
 
+std::int32_t ShownTrackLength(const TrackList& list, int index) {
+    if (index >= 0 && index + 1 < list.trackCount && index + 1 <= MaxTracks) {
+        const int next = FileOfTrack(list, index + 1);
+        if (next >= 0 && next != FileOfTrack(list, index) && !list.cd.files[next].placed) {
+            return UnknownLength;
+        }
+    }
+    return TrackLength(list, index);
+}
+
 int FileOfTrack(const TrackList& list, int index) {
     const int files = static_cast<int>(list.cd.files.size());
     if (files == 0) {

@@ -137,6 +137,10 @@ enum class TimeFormat { Msf, Msh };
 // is not known. Not clamped: unordered starts give zero or negative lengths.
 std::int32_t TrackLength(const TrackList& list, int index);
 
+// TrackLength as the list shows it: UnknownLength also for a track whose successor lies in
+// another audio file that could not be placed (its start counts within that file).
+std::int32_t ShownTrackLength(const TrackList& list, int index);
+
 // The CD database disc ID over the starts as held, eight lower-case hex digits; the ID the
 // document holds while a track's disc position is not known (see UnplacedFile).
 std::string ComputeDiscId(const TrackList& list);

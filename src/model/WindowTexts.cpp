@@ -50,7 +50,7 @@ std::array<std::string, 4> TrackRowTexts(const TrackList& doc, int index, TimeFo
     texts[2] = track.title.empty() && !track.IsAudio()
                    ? strings.Format(str::DataTrack, {track.type})
                    : track.title.str();
-    std::int32_t length = TrackLength(doc, index);
+    std::int32_t length = ShownTrackLength(doc, index);
     texts[3] = length == UnknownLength ? std::string(strings.Text(str::UnknownLength))
                                        : FormatTimeShort(length, format);
     return texts;

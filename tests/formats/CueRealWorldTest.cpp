@@ -173,6 +173,8 @@ TEST(CueRealWorld, FilesArePlacedByTheirMeasuredLengthOrNamedWhenMissing) {
     EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{6102});
     EXPECT_NE(f.ui.messages[0].text.find("b.wav"), std::string::npos);
     EXPECT_EQ(f.doc.tracks[3].start, 150);  // its time within its own file
+    EXPECT_EQ(ShownTrackLength(f.doc, 2), UnknownLength);
+    EXPECT_EQ(ShownTrackLength(f.doc, 3), 112);
     EXPECT_FALSE(ExportDocument(f.session));
     EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{6102, 6103}));
     const CueSheetRead again = ParseCueSheet(CueSheetText(f.doc, TimeFormat::Msf), TimeFormat::Msf);
