@@ -38,29 +38,6 @@ std::uint32_t BigEndian(std::string_view bytes) {
     return value;
 }
 
-std::uint32_t Syncsafe(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (char c : bytes) {
-        value = (value << 7) | (static_cast<unsigned char>(c) & 0x7F);
-    }
-    return value;
-}
-
-// The bytes with the unsynchronisation undone: a zero byte after 0xFF was inserted by the
-// writer and goes.
-std::string Resynchronised(std::string_view bytes) {
-    std::string plain;
-    plain.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        plain += bytes[i];
-        if (static_cast<unsigned char>(bytes[i]) == 0xFF && i + 1 < bytes.size() &&
-            bytes[i + 1] == '\0') {
-            ++i;
-        }
-    }
-    return plain;
-}
-
 using FrameVisitor = std::function<void(std::string_view id, std::string_view data)>;
 
 // Hands each frame of `frames` (version 2.3 or 2.4 frame headers) to `visit`, its data with

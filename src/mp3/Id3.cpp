@@ -175,28 +175,6 @@ std::uint32_t BigEndian(std::string_view bytes) {
 }
 
 // Four 7-bit groups, most significant first.
-std::uint32_t Syncsafe(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (char c : bytes.substr(0, 4)) {
-        value = (value << 7) | (static_cast<unsigned char>(c) & 0x7F);
-    }
-    return value;
-}
-
-// The bytes with the unsynchronisation undone: a zero byte after 0xFF was inserted by the
-// writer and goes.
-std::string Resynchronised(std::string_view bytes) {
-    std::string plain;
-    plain.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        plain += bytes[i];
-        if (static_cast<unsigned char>(bytes[i]) == 0xFF && i + 1 < bytes.size() &&
-            bytes[i + 1] == '\0') {
-            ++i;
-        }
-    }
-    return plain;
-}
 
 // The frames whose texts the album takes, by version: 2.2 has three-letter IDs.
 struct TextFrame {
@@ -237,6 +215,29 @@ constexpr unsigned char TagUnsynchronised = 0x80;
 constexpr unsigned char TagExtendedHeader = 0x40;  // 2.2: the tag is compressed
 
 }  // namespace
+
+std::uint32_t Syncsafe(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (char c : bytes.substr(0, 4)) {
+        value = (value << 7) | (static_cast<unsigned char>(c) & 0x7F);
+    }
+    return value;
+}
+
+// The bytes with the unsynchronisation undone: a zero byte after 0xFF was inserted by the
+// writer and goes.
+std::string Resynchronised(std::string_view bytes) {
+    std::string plain;
+    plain.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        plain += bytes[i];
+        if (static_cast<unsigned char>(bytes[i]) == 0xFF && i + 1 < bytes.size() &&
+            bytes[i + 1] == '\0') {
+            ++i;
+        }
+    }
+    return plain;
+}
 
 Id3v2String ReadId3v2String(std::string_view bytes, unsigned char encoding) {
     Id3v2String result;

@@ -127,4 +127,9 @@ std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned
                                                 std::size_t length,
                                                 const TextEncoding& codePage = {});
 
+// A 28-bit syncsafe integer of ID3v2 (seven bits a byte) from the first four bytes.
+std::uint32_t Syncsafe(std::string_view bytes);
+// The bytes with ID3v2 unsynchronisation undone: a zero byte after 0xFF goes.
+std::string Resynchronised(std::string_view bytes);
+
 }  // namespace tracklore
