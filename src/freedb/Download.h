@@ -2,7 +2,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tracklore {
 
@@ -22,6 +25,35 @@ struct DownloadLimits {
 // the file empty. A set `cancel` flag ends the transfer within a fraction of a second.
 bool DownloadToFile(const std::string& address, const std::string& path,
                     const std::atomic<bool>* cancel = nullptr, const DownloadLimits& limits = {});
+
+// The answer of an HTTP GET held in memory.
+enum class HttpOutcome {
+    Answered,   // the server answered: `status` and `body` hold its answer, whatever the status
+    Failed,     // no answer: no connection, a timeout, a broken transfer, too many redirects
+    TooLarge,   // the body was longer than the limit
+    Cancelled,  // the cancel flag was set
+};
+struct HttpAnswer {
+    HttpOutcome outcome = HttpOutcome::Failed;
+    long status = 0;
+    std::string body;  // at most limits.maxBytes bytes
+    // The Retry-After header in seconds (its number form), when the answer had one.
+    std::optional<long> retryAfterSeconds;
+};
+
+struct HttpRequest {
+    std::string address;
+    // Extra header lines, name and value ("User-Email", "a@b.org").
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string userAgent;  // empty: the program's own
+    DownloadLimits limits;
+};
+
+// Sends a GET request and keeps the answer in memory (no file is written). Redirects are
+// followed as by DownloadToFile. An error status is an answer too: the caller reads the
+// server's own text from the body. A set `cancel` flag ends the transfer within a fraction of
+// a second.
+HttpAnswer HttpGet(const HttpRequest& request, const std::atomic<bool>* cancel = nullptr);
 
 // A file created exclusively (mode 0600, unpredictable name) in a folder, by default the
 // system's temporary folder ($TMPDIR, else /tmp), with a name that starts with `prefix`.

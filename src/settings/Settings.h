@@ -9,9 +9,13 @@
 
 namespace tracklore {
 
+constexpr const char* DefaultClientName = "Tracklore";
+constexpr const char* DefaultCddbAddress = "https://gnudb.gnudb.org/~cddb/cddb.cgi";
+constexpr const char* DefaultMusicBrainzAddress = "https://musicbrainz.org/ws/2/";
+
 // The program's settings, one field per INI key. The nine keys of section State are read at
-// start and written at exit; URL, MSH, LegacyCodePage, SaveEncoding, Priority and
-// WriteChapters are shared by every running copy.
+// start and written at exit; URL, Email, ClientName, CddbAddress, MusicBrainzAddress, MSH,
+// LegacyCodePage, SaveEncoding, Priority and WriteChapters are shared by every running copy.
 struct Settings {
     // [State]
     std::string LastDir;
@@ -25,6 +29,13 @@ struct Settings {
     int SearchKeep = 0;
     // [FreeDB]
     std::string URL;  // default: string 1084
+    // The CD databases asked by protocol: the user's e-mail address (gnudb refuses requests
+    // without one; MusicBrainz wants a contact), the client name sent in gnudb's hello, and the
+    // two addresses.
+    std::string Email;
+    std::string ClientName = DefaultClientName;
+    std::string CddbAddress = DefaultCddbAddress;
+    std::string MusicBrainzAddress = DefaultMusicBrainzAddress;
     // [Formats]
     int MSH = 0;
     // The code page of text files without a byte-order mark that are not UTF-8 (iconv's name).

@@ -47,6 +47,10 @@ void ForEachKey(bool withState, Fn&& fn) {
         fn(NumberKey{StateSection, "SearchKeep", &Settings::SearchKeep});
     }
     fn(TextKey{FreeDbSection, "URL", &Settings::URL});
+    fn(TextKey{FreeDbSection, "Email", &Settings::Email});
+    fn(TextKey{FreeDbSection, "ClientName", &Settings::ClientName});
+    fn(TextKey{FreeDbSection, "CddbAddress", &Settings::CddbAddress});
+    fn(TextKey{FreeDbSection, "MusicBrainzAddress", &Settings::MusicBrainzAddress});
     fn(NumberKey{FormatsSection, "MSH", &Settings::MSH});
     fn(TextKey{FormatsSection, "LegacyCodePage", &Settings::LegacyCodePage});
     fn(NumberKey{FormatsSection, "SaveEncoding", &Settings::SaveEncoding});
