@@ -38,6 +38,8 @@ struct CurlApi {
     decltype(&::curl_multi_poll) multi_poll = nullptr;
     decltype(&::curl_multi_remove_handle) multi_remove_handle = nullptr;
     decltype(&::curl_multi_cleanup) multi_cleanup = nullptr;
+    decltype(&::curl_slist_append) slist_append = nullptr;
+    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
 };
 
 template <typename Function>
@@ -65,7 +67,9 @@ std::optional<CurlApi> LoadCurl() {
                           Resolve(library, "curl_multi_info_read", api.multi_info_read) &&
                           Resolve(library, "curl_multi_poll", api.multi_poll) &&
                           Resolve(library, "curl_multi_remove_handle", api.multi_remove_handle) &&
-                          Resolve(library, "curl_multi_cleanup", api.multi_cleanup);
+                          Resolve(library, "curl_multi_cleanup", api.multi_cleanup) &&
+                          Resolve(library, "curl_slist_append", api.slist_append) &&
+                          Resolve(library, "curl_slist_free_all", api.slist_free_all);
     // libcurl wants its global set-up done once, before any handle exists.
     if (!resolved || api.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         return std::nullopt;
@@ -83,9 +87,12 @@ const CurlApi* Curl() {
 // The state of one transfer, shared with libcurl's callbacks.
 struct Transfer {
     int fd = -1;
+    std::string* memory = nullptr;  // the body is kept here instead of in `fd`
     std::size_t written = 0;
     std::size_t maxBytes = 0;
     bool writeFailed = false;
+    bool tooLarge = false;
+    std::optional<long> retryAfter;
     const std::atomic<bool>* cancel = nullptr;
 
     bool Cancelled() const { return cancel != nullptr && cancel->load(); }
@@ -95,7 +102,13 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     if (length > transfer.maxBytes - transfer.written) {
+        transfer.tooLarge = true;
         return 0;  // longer than allowed: libcurl ends the transfer with a write error
+    }
+    if (transfer.memory != nullptr) {
+        transfer.memory->append(data, length);
+        transfer.written += length;
+        return length;
     }
     std::size_t done = 0;
     while (done < length) {
@@ -110,6 +123,44 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
         done += static_cast<std::size_t>(n);
     }
     transfer.written += length;
+    return length;
+}
+
+// Keeps the Retry-After header of the last answer (after a redirect, of the final one), in
+// its number form; the date form is not used by the servers asked.
+std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const std::size_t length = size * count;
+    std::string_view line(data, length);
+    if (line.substr(0, 5) == "HTTP/") {
+        transfer.retryAfter.reset();
+        return length;
+    }
+    constexpr std::string_view name = "retry-after:";
+    if (line.size() > name.size()) {
+        std::string lower(line.substr(0, name.size()));
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        if (lower == name) {
+            std::size_t i = name.size();
+            while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+                ++i;
+            }
+            long seconds = 0;
+            bool digits = false;
+            while (i < line.size() && line[i] >= '0' && line[i] <= '9' && seconds < 1000000) {
+                seconds = seconds * 10 + (line[i] - '0');
+                digits = true;
+                ++i;
+            }
+            if (digits) {
+                transfer.retryAfter = seconds;
+            }
+        }
+    }
     return length;
 }
 
@@ -172,7 +223,90 @@ CURLcode Perform(const CurlApi& curl, CURL* easy, const Transfer& transfer) {
     return result;
 }
 
+// The options every transfer shares.
+void SetCommonOptions(const CurlApi& curl, CURL* easy, const std::string& address,
+                      const DownloadLimits& limits, const std::string& noProxy,
+                      Transfer& transfer) {
+    curl.easy_setopt(easy, CURLOPT_URL, address.c_str());
+    curl.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl.easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl.easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl.easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(limits.maxRedirects));
+    curl.easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+    curl.easy_setopt(easy, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
+    curl.easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    curl.easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl.easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl.easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
+    curl.easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl.easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl.easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl.easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchCancel);
+    curl.easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
+}
+
 }  // namespace
+
+HttpAnswer HttpGet(const HttpRequest& request, const std::atomic<bool>* cancel) {
+    HttpAnswer answer;
+    const CurlApi* api = Curl();
+    if (api == nullptr || request.address.empty()) {
+        return answer;
+    }
+    const CurlApi& curl = *api;
+    Transfer transfer;
+    transfer.memory = &answer.body;
+    transfer.maxBytes = request.limits.maxBytes;
+    transfer.cancel = cancel;
+    CURL* easy = curl.easy_init();
+    if (easy == nullptr) {
+        return answer;
+    }
+    curl_slist* headers = nullptr;
+    bool headersOk = true;
+    for (const auto& [name, value] : request.headers) {
+        // A line break in a value would smuggle in a header line of its own.
+        if (name.find_first_of("\r\n:") != std::string::npos ||
+            value.find_first_of("\r\n") != std::string::npos) {
+            headersOk = false;
+            break;
+        }
+        curl_slist* more = curl.slist_append(headers, (name + ": " + value).c_str());
+        if (more == nullptr) {
+            headersOk = false;
+            break;
+        }
+        headers = more;
+    }
+    if (headersOk && request.userAgent.find_first_of("\r\n") == std::string::npos) {
+        const std::string noProxy = NoProxyHosts();
+        SetCommonOptions(curl, easy, request.address, request.limits, noProxy, transfer);
+        curl.easy_setopt(easy, CURLOPT_USERAGENT,
+                         request.userAgent.empty() ? UserAgent : request.userAgent.c_str());
+        curl.easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+        curl.easy_setopt(easy, CURLOPT_HEADERFUNCTION, ReadHeader);
+        curl.easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+        const CURLcode result = Perform(curl, easy, transfer);
+        curl.easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &answer.status);
+        if (transfer.Cancelled()) {
+            answer.outcome = HttpOutcome::Cancelled;
+        } else if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+            answer.outcome = HttpOutcome::TooLarge;
+        } else if (result == CURLE_OK && answer.status > 0) {
+            answer.outcome = HttpOutcome::Answered;
+            answer.retryAfterSeconds = transfer.retryAfter;
+        }
+    }
+    curl.easy_cleanup(easy);
+    if (headers != nullptr) {
+        curl.slist_free_all(headers);
+    }
+    if (answer.outcome != HttpOutcome::Answered) {
+        answer.body.clear();
+        answer.status = 0;
+    }
+    return answer;
+}
 
 bool DownloadToFile(const std::string& address, const std::string& path,
                     const std::atomic<bool>* cancel, const DownloadLimits& limits) {
@@ -192,24 +326,9 @@ bool DownloadToFile(const std::string& address, const std::string& path,
     bool ok = false;
     if (easy != nullptr) {
         const std::string noProxy = NoProxyHosts();
-        curl.easy_setopt(easy, CURLOPT_URL, address.c_str());
-        curl.easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl.easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl.easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-        curl.easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(limits.maxRedirects));
-        curl.easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
-        curl.easy_setopt(easy, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
-        curl.easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+        SetCommonOptions(curl, easy, address, limits, noProxy, transfer);
         curl.easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-        curl.easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl.easy_setopt(easy, CURLOPT_USERAGENT, UserAgent);
-        curl.easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-        curl.easy_setopt(easy, CURLOPT_NOPROXY, noProxy.c_str());
-        curl.easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
-        curl.easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-        curl.easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-        curl.easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchCancel);
-        curl.easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
 
         CURLcode result = Perform(curl, easy, transfer);
         long status = 0;
