@@ -88,12 +88,16 @@ std::string EditorSettingsFile() {
 
 CliApp::CliApp() {
     ApplyDefaultSettings(settings);
-    // Only the FreeDB address comes from the editor's settings; everything else a command
-    // needs is given on its command line.
+    // Only the FreeDB and database settings come from the editor's settings; everything else
+    // a command needs is given on its command line.
     if (std::string path = EditorSettingsFile(); !path.empty()) {
         Settings stored = settings;
         ReadSettings(stored, path, false);
         settings.URL = stored.URL;
+        settings.Email = stored.Email;
+        settings.ClientName = stored.ClientName;
+        settings.CddbAddress = stored.CddbAddress;
+        settings.MusicBrainzAddress = stored.MusicBrainzAddress;
     }
     ui.output = &out;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/ConsolePlatform.h"
+#include "flows/LookupFlow.h"
 #include "flows/Session.h"
 #include "model/TrackList.h"
 #include "settings/Settings.h"
@@ -83,6 +84,11 @@ int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& o
 
 // A string-table text as the console prints it (UTF-8), filled with the arguments.
 std::string ConsoleText(StringId id, std::initializer_list<FormatArg> args = {});
+
+// The options of the database commands (lookup, search --source): --source, --server and
+// --email applied to the settings and `sources`. False when the command must end with
+// `status` (a usage error, or no e-mail address).
+bool ApplyDatabaseOptions(const Arguments& args, CliApp& app, LookupSources& sources, int& status);
 
 // Prints a usage error (UTF-8) to standard error and returns ExitUsage.
 int UsageError(const std::string& text);

@@ -11,8 +11,8 @@ using namespace tracklore::cli;
 namespace {
 void PrintUsage(std::ostream& stream) {
     auto commands = CommandRegistry();
-    std::sort(commands.begin(), commands.end(),
-              [](const Command& a, const Command& b) { return a.name < b.name; });
+    std::stable_sort(commands.begin(), commands.end(),
+                     [](const Command& a, const Command& b) { return a.name < b.name; });
     stream << ConsoleText(str::CliUsageHead) << "\n";
     for (const auto& command : commands) {
         stream << "  " << ConsoleText(command.usage) << "\n";
