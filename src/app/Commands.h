@@ -22,6 +22,7 @@ constexpr int SwapTitles = 212;
 constexpr int Settings = 213;
 constexpr int Readme = 214;
 constexpr int About = 215;
+constexpr int Lookup = 216;
 constexpr int InsertTrack = 301;
 constexpr int Cut = 302;
 constexpr int Copy = 303;
@@ -54,6 +55,7 @@ inline constexpr CommandTexts CommandTextTable[] = {
     {cmd::Settings, str::MenuSettings, str::StatusSettings},
     {cmd::Readme, str::MenuReadme, str::StatusReadme},
     {cmd::About, str::MenuAbout, str::StatusAbout},
+    {cmd::Lookup, str::LookupMenu, str::LookupStatus},
     {cmd::InsertTrack, str::MenuInsert, str::StatusInsert},
     {cmd::Cut, str::MenuCut, str::StatusCut},
     {cmd::Copy, str::MenuCopy, str::StatusCopy},

@@ -30,6 +30,7 @@
 #include "app/FolderScanDialog.h"
 #include "app/Icons.h"
 #include "app/KeyTables.h"
+#include "app/LookupDialog.h"
 #include "app/Mp3ScanDialog.h"
 #include "app/QtText.h"
 #include "app/SearchDialog.h"
@@ -89,7 +90,7 @@ constexpr int AllCommands[] = {
     cmd::FreeDbFetch, cmd::Mp3Scan,    cmd::FolderScan, cmd::Export, cmd::WriteCueToMp3,
     cmd::Exit,        cmd::SwapTitles, cmd::Settings,   cmd::Readme, cmd::About,
     cmd::InsertTrack, cmd::Cut,        cmd::Copy,       cmd::Paste,  cmd::Delete,
-    cmd::MoveUp,      cmd::MoveDown,   cmd::Properties};
+    cmd::MoveUp,      cmd::MoveDown,   cmd::Properties, cmd::Lookup};
 }  // namespace
 
 // ---- Track list model --------------------------------------------------------------------
@@ -343,6 +344,7 @@ void MainWindow::CreateMenus() {
     QMenu* import = file->addMenu(Text(str::MenuImport));
     add(import, cmd::FreeDbSearch);
     add(import, cmd::FreeDbFetch);
+    add(import, cmd::Lookup);
     import->addSeparator();
     add(import, cmd::Mp3Scan);
     add(import, cmd::FolderScan);
@@ -625,7 +627,7 @@ void MainWindow::RunCommand(int command) {
             ShowFolderScanDialog(session_, fonts_, this);
             break;
         case cmd::FreeDbSearch: {
-            SearchDialog dialog(session_, fonts_, this);
+            SearchDialog dialog(session_, fonts_, this, {}, {}, store_);
             dialog.exec();
             break;
         }
@@ -634,6 +636,9 @@ void MainWindow::RunCommand(int command) {
             dialog.exec();
             break;
         }
+        case cmd::Lookup:
+            RunLookup(session_, store_, fonts_, this);
+            break;
         case cmd::Settings: {
             SettingsDialog dialog(session_, store_, fonts_, this);
             dialog.exec();

@@ -2,6 +2,7 @@
 #include "app/DialogParts.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,10 +10,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QThread>
+#include <algorithm>
 #include <memory>
 
+#include "app/LookupDialog.h"
 #include "app/QtText.h"
 #include "app/TransferDialog.h"
+#include "flows/DatabaseHitFlow.h"
 #include "model/Text.h"
 
 namespace tracklore::app {
@@ -24,12 +28,14 @@ constexpr int WordsLimit = 200;
 }  // namespace
 
 SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
-                           SearchOptions searchOptions, TransferOptions transferOptions)
+                           SearchOptions searchOptions, TransferOptions transferOptions,
+                           SettingsStore* store)
     : CentredDialog(parent),
       session_(session),
       fonts_(fonts),
       searchOptions_(std::move(searchOptions)),
-      transferOptions_(std::move(transferOptions)) {
+      transferOptions_(std::move(transferOptions)),
+      store_(store) {
     searchOptions_.cancel = &cancel_;
     const DialogPlacer place = PrepareDialog(this, Text(str::SearchCaption), fonts.normal);
     const DialogBaseUnits units = place.units;
@@ -70,13 +76,25 @@ SearchDialog::SearchDialog(Session& session, const UiFonts& fonts, QWidget* pare
     keep_->setToolTip(Text(str::TipKeepOpen));
     place(keep_, 7, 160, 150, 10);
 
+    // Where the words are looked up: the page, or a database by protocol.
+    auto* sourceLabel = new QLabel(Text(str::SearchSourceLabel), this);
+    place(sourceLabel, 7, 176, 40, 8);
+    source_ = new QComboBox(this);
+    SetControlId(source_, 106);
+    source_->addItems({Text(str::SearchSourceWeb), Text(str::SearchSourceGnudb),
+                       Text(str::SearchSourceMusicBrainz)});
+    source_->setToolTip(Text(str::TipSearchSource));
+    place(source_, 48, 174, 150, 12);
+    sourceLabel->setBuddy(source_);
+
     wordsLabel->setBuddy(words_);
     setTabOrder(words_, search_);
     setTabOrder(search_, list_);
     setTabOrder(list_, keep_);
+    setTabOrder(keep_, source_);
 
     ShowMessageLine(str::SearchIdle);
-    setFixedSize(DialogSize(units, 261, 177));
+    setFixedSize(DialogSize(units, 261, 193));
     words_->setFocus();
 }
 
@@ -100,9 +118,18 @@ void SearchDialog::ShowResults() {
     list_->setEnabled(true);
 }
 
+SearchDialog::Source SearchDialog::CurrentSource() const {
+    return static_cast<Source>(std::clamp(source_->currentIndex(), 0, 2));
+}
+
 void SearchDialog::Search() {
     const std::string words = ToText(words_->text());
     if (searching_ || Trim(words).empty()) {
+        return;
+    }
+    hits_.clear();
+    if (CurrentSource() != WebPage) {
+        SearchByProtocol(words);
         return;
     }
     searching_ = true;
@@ -144,27 +171,118 @@ void SearchDialog::Search() {
     }
 }
 
+void SearchDialog::SearchByProtocol(const std::string& words) {
+    if (!EnsureDatabaseEmail(session_, store_, this)) {
+        return;
+    }
+    searching_ = true;
+    cancel_ = false;
+    words_->setEnabled(false);
+    search_->setEnabled(false);
+    source_->setEnabled(false);
+    results_ = {};
+    ShowMessageLine(str::SearchRunning);
+    status_->clear();
+
+    const LookupSources sources =
+        CurrentSource() == GnudbProtocol ? LookupSources::Gnudb : LookupSources::MusicBrainz;
+    const DatabaseClient client = DatabaseClientFromSettings(session_.settings);
+    DatabaseSearchOutcome found;
+    QEventLoop wait;
+    runner_.Start<DatabaseSearchOutcome>(
+        [this, words, sources, client](const JobContext&) {
+            JobContext search(cancel_);
+            return SearchDatabases(SplitSearchWords(words), sources, client, search);
+        },
+        {},
+        [&](DatabaseSearchOutcome outcome) {
+            found = std::move(outcome);
+            wait.quit();
+        });
+    wait.exec();
+
+    searching_ = false;
+    if (!found.cancelled) {
+        ReportSearchProblems(session_, found);
+    }
+    hits_ = std::move(found.hits);
+    results_ = {};
+    results_.messageLine = hits_.empty() ? str::SearchNothingFound : StringId::None;
+    if (found.cancelled) {
+        results_.messageLine = str::SearchIdle;
+    }
+    for (const DatabaseHit& hit : hits_) {
+        results_.entries.push_back({hit.id, hit.discId, hit.artistTitle});
+    }
+    ShowResults();
+    words_->setEnabled(true);
+    search_->setEnabled(true);
+    source_->setEnabled(true);
+    words_->setFocus();
+    if (closePending_) {
+        closePending_ = false;
+        QDialog::reject();
+    }
+}
+
+bool SearchDialog::LoadHit(const DatabaseHit& hit) {
+    const DatabaseClient client = DatabaseClientFromSettings(session_.settings);
+    const int trackCount = session_.doc.trackCount;
+    searching_ = true;
+    setEnabled(false);
+    DatabaseHitRead read;
+    QEventLoop wait;
+    runner_.Start<DatabaseHitRead>(
+        [this, hit, trackCount, client](const JobContext&) {
+            JobContext job(cancel_);
+            return ReadDatabaseHit(hit, trackCount, client, job);
+        },
+        {},
+        [&](DatabaseHitRead result) {
+            read = std::move(result);
+            wait.quit();
+        });
+    wait.exec();
+    setEnabled(true);
+    searching_ = false;
+    return ApplyDatabaseHitRead(session_, read);
+}
+
 void SearchDialog::SelectionChanged() {
     QListWidgetItem* item = list_->currentItem();
     if (!item || !item->isSelected() || !item->data(Qt::UserRole).isValid()) {
         return;
     }
-    status_->setText(FromText(SearchStatusText(
-        results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()), session_.strings)));
+    const auto index = static_cast<std::size_t>(item->data(Qt::UserRole).toInt());
+    if (index < hits_.size()) {
+        const DatabaseHit& hit = hits_[index];
+        status_->setText(FromText(session_.Format(
+            str::SearchHitStatusFormat,
+            {static_cast<long long>(index) + 1, static_cast<long long>(hits_.size()),
+             DatabaseSourceName(hit.source), hit.id, hit.discId})));
+        return;
+    }
+    status_->setText(FromText(SearchStatusText(results_, index, session_.strings)));
 }
 
 void SearchDialog::LoadResult(QListWidgetItem* item) {
     if (searching_ || !item || !item->data(Qt::UserRole).isValid()) {
         return;
     }
-    std::optional<FetchRequest> request =
-        SearchEntryRequest(results_, static_cast<std::size_t>(item->data(Qt::UserRole).toInt()));
-    if (!request) {
-        return;
-    }
-    flags_.Clear();
-    if (!RunTransfer(session_, fonts_, this, *request, flags_, transferOptions_)) {
-        return;
+    const auto index = static_cast<std::size_t>(item->data(Qt::UserRole).toInt());
+    if (index < hits_.size()) {
+        if (!LoadHit(hits_[index])) {
+            return;
+        }
+    } else {
+        std::optional<FetchRequest> request = SearchEntryRequest(results_, index);
+        if (!request) {
+            return;
+        }
+        flags_.Clear();
+        if (!RunTransfer(session_, fonts_, this, *request, flags_, transferOptions_)) {
+            return;
+        }
     }
     if (keep_->isChecked()) {
         session_.settings.SearchKeep = 1;

@@ -6,11 +6,13 @@
 #include "app/JobRunner.h"
 #include "app/UiMetrics.h"
 #include "flows/FreeDbFlow.h"
+#include "flows/LookupFlow.h"
 #include "flows/Session.h"
 #include "freedb/Fetch.h"
 #include "freedb/Search.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -19,8 +21,12 @@ class QPushButton;
 
 namespace tracklore::app {
 
+class SettingsStore;
+
 // "FreeDB Suche": words are looked up on the search page, the matching albums listed, and a
-// double-click loads one through the transfer dialog. The result list shows one disabled
+// double-click loads one through the transfer dialog. The source box offers two more searches by
+// protocol: gnudb's (a hit loads its record as the page's hits do) and MusicBrainz's (a hit
+// fills the texts of the open track list, whose starts stay). The result list shows one disabled
 // message line before any search, while one runs, after a failed one and after one without
 // results; otherwise the titles. The check box decides whether the dialog stays open after
 // a load. There is no Cancel button and Escape does not close it; the close box does.
@@ -28,14 +34,19 @@ class SearchDialog : public CentredDialog {
     Q_OBJECT
 
   public:
+    // The sources of the source box, in its order.
+    enum Source { WebPage = 0, GnudbProtocol = 1, MusicBrainzRelease = 2 };
+
     SearchDialog(Session& session, const UiFonts& fonts, QWidget* parent,
-                 SearchOptions searchOptions = {}, TransferOptions transferOptions = {});
+                 SearchOptions searchOptions = {}, TransferOptions transferOptions = {},
+                 SettingsStore* store = nullptr);
 
     QLineEdit* WordsEdit() const { return words_; }
     QPushButton* SearchButton() const { return search_; }
     QListWidget* ResultList() const { return list_; }
     QLabel* StatusLine() const { return status_; }
     QCheckBox* KeepOpenBox() const { return keep_; }
+    QComboBox* SourceBox() const { return source_; }
     const SearchResults& Results() const { return results_; }
     bool Searching() const { return searching_; }
 
@@ -52,6 +63,11 @@ class SearchDialog : public CentredDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    Source CurrentSource() const;
+    // The search by protocol; its hits are listed like the page's.
+    void SearchByProtocol(const std::string& words);
+    // A hit of a search by protocol: gnudb's record loaded, or MusicBrainz's release applied.
+    bool LoadHit(const DatabaseHit& hit);
     void ShowMessageLine(StringId line);
     void ShowResults();
     void SelectionChanged();
@@ -62,6 +78,9 @@ class SearchDialog : public CentredDialog {
     TransferOptions transferOptions_;
     TransferFlags flags_;
     SearchResults results_;
+    // The hits of a search by protocol, in the order of results_.entries (empty for the page).
+    std::vector<DatabaseHit> hits_;
+    SettingsStore* store_ = nullptr;
     std::atomic<bool> cancel_{false};
     JobRunner runner_;
     bool searching_ = false;
@@ -72,6 +91,7 @@ class SearchDialog : public CentredDialog {
     QListWidget* list_ = nullptr;
     QLabel* status_ = nullptr;
     QCheckBox* keep_ = nullptr;
+    QComboBox* source_ = nullptr;
 };
 
 }  // namespace tracklore::app

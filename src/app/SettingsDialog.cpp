@@ -133,11 +133,29 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     chapters_->setToolTip(Text(str::TipWriteChapters));
     place(chapters_, 13, 155, 216, 11);
 
+    // The CD databases asked by protocol: who asks, and where.
+    group(112, str::SettingsDatabaseGroup, 7, 177, 229, 77);
+    auto databaseField = [&](StringId labelId, int id, const std::string& value, int y) {
+        QLabel* text = label(labelId, 13, y + 2, 96, 10);
+        auto* edit = new QLineEdit(FromText(value), this);
+        SetControlId(edit, id);
+        edit->setMaxLength(static_cast<int>(MaxSettingsValueLength));
+        edit->setCursorPosition(0);
+        place(edit, 112, y, 116, 12);
+        text->setBuddy(edit);
+        return edit;
+    };
+    email_ = databaseField(str::SettingsEmailLabel, 113, settings.Email, 189);
+    clientName_ = databaseField(str::SettingsClientNameLabel, 114, settings.ClientName, 205);
+    cddbAddress_ = databaseField(str::SettingsCddbAddressLabel, 115, settings.CddbAddress, 221);
+    musicBrainzAddress_ =
+        databaseField(str::SettingsMusicBrainzAddressLabel, 116, settings.MusicBrainzAddress, 237);
+
     ok_ = MakeDialogButton(this, Text(str::SettingsOk), 1, Text(str::TipSettingsOk), true);
-    place(ok_, 69, 178, 50, 15);
+    place(ok_, 69, 259, 50, 15);
     cancel_ =
         MakeDialogButton(this, Text(str::SettingsCancel), 2, Text(str::TipSettingsCancel), false);
-    place(cancel_, 123, 178, 50, 15);
+    place(cancel_, 123, 259, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
 
@@ -149,10 +167,14 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     setTabOrder(msh_, codePage_);
     setTabOrder(codePage_, saveEncoding_);
     setTabOrder(saveEncoding_, chapters_);
-    setTabOrder(chapters_, ok_);
+    setTabOrder(chapters_, email_);
+    setTabOrder(email_, clientName_);
+    setTabOrder(clientName_, cddbAddress_);
+    setTabOrder(cddbAddress_, musicBrainzAddress_);
+    setTabOrder(musicBrainzAddress_, ok_);
     setTabOrder(ok_, cancel_);
 
-    setFixedSize(DialogSize(units, 243, 197));
+    setFixedSize(DialogSize(units, 243, 278));
     url_->setFocus();
 }
 
@@ -177,8 +199,18 @@ void SettingsDialog::accept() {
         codePage_->setFocus();
         return;
     }
+    const std::string email = Trim(ToText(email_->text()));
+    const std::string clientName = Trim(ToText(clientName_->text()));
+    const std::string cddbAddress = Trim(ToText(cddbAddress_->text()));
+    const std::string musicBrainzAddress = Trim(ToText(musicBrainzAddress_->text()));
     Settings& settings = session_.settings;
     settings.URL = url;
+    settings.Email = email;
+    // An emptied name or address means the standard one, as a fresh settings file has it.
+    settings.ClientName = clientName.empty() ? DefaultClientName : clientName;
+    settings.CddbAddress = cddbAddress.empty() ? DefaultCddbAddress : cddbAddress;
+    settings.MusicBrainzAddress =
+        musicBrainzAddress.empty() ? DefaultMusicBrainzAddress : musicBrainzAddress;
     settings.LegacyCodePage = ToUpperAscii(codePage);
     settings.SaveEncoding = saveEncoding_->currentIndex();
     settings.Priority = priority_->value();

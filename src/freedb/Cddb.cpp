@@ -205,9 +205,9 @@ std::optional<CddbMatch> ParseCddbMatchLine(std::string_view line) {
     return match;
 }
 
-LookupResult CddbRead(std::string_view category, std::string_view discId,
-                      const DatabaseClient& client, const std::atomic<bool>* cancel) {
-    LookupResult result;
+CddbRecord CddbReadRecord(std::string_view category, std::string_view discId,
+                          const DatabaseClient& client, const std::atomic<bool>* cancel) {
+    CddbRecord result;
     result.problem.source = DatabaseSource::Gnudb;
     const std::string command = "cddb read " + std::string(category) + " " + std::string(discId);
     Exchange exchange = Ask(CddbRequestAddress(client, command), client, cancel);
@@ -220,17 +220,37 @@ LookupResult CddbRead(std::string_view category, std::string_view discId,
         result.problem.serverText = exchange.reply.statusLine;
         return result;
     }
+    result.statusLine = exchange.reply.statusLine;
     std::string record;
     for (const auto& line : exchange.reply.lines) {
         record += line + "\n";
     }
     XmcdRead read = ParseXmcd(record);
-    if (!read.recognised || read.error) {
+    if (!read.recognised) {
         result.problem.status = DatabaseStatus::BadReply;
         result.problem.serverText = exchange.reply.statusLine;
         return result;
     }
-    result.candidates.push_back(CandidateOfRecord(read.list, category, discId));
+    result.list = std::move(read.list);
+    result.error = std::move(read.error);
+    return result;
+}
+
+LookupResult CddbRead(std::string_view category, std::string_view discId,
+                      const DatabaseClient& client, const std::atomic<bool>* cancel) {
+    LookupResult result;
+    CddbRecord record = CddbReadRecord(category, discId, client, cancel);
+    result.problem = record.problem;
+    if (result.problem.status != DatabaseStatus::Done) {
+        return result;
+    }
+    if (record.error) {
+        // A candidate offers texts to fill a list with: a record cut short offers too little.
+        result.problem.status = DatabaseStatus::BadReply;
+        result.problem.serverText = record.statusLine;
+        return result;
+    }
+    result.candidates.push_back(CandidateOfRecord(*record.list, category, discId));
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/ReadError.h"
 #include "freedb/Database.h"
 
 namespace tracklore {
@@ -44,6 +45,18 @@ std::optional<CddbMatch> ParseCddbMatchLine(std::string_view line);
 // the server's list.
 LookupResult CddbLookup(const TrackList& list, const DatabaseClient& client,
                         const std::atomic<bool>* cancel = nullptr);
+
+// The read of one record ("cddb read CATEGORY DISCID") as a track list: the record as the XMCD
+// reader read it (`error` when it refused a line; the list then holds what came before), or the
+// problem that kept it away (a reply that is no record is BadReply).
+struct CddbRecord {
+    DatabaseProblem problem;
+    std::optional<TrackList> list;
+    std::optional<ReadError> error;
+    std::string statusLine;  // the reply's status line
+};
+CddbRecord CddbReadRecord(std::string_view category, std::string_view discId,
+                          const DatabaseClient& client, const std::atomic<bool>* cancel = nullptr);
 
 // The read of one record ("cddb read CATEGORY DISCID") as a candidate.
 LookupResult CddbRead(std::string_view category, std::string_view discId,

@@ -416,6 +416,33 @@ LookupResult MusicBrainzLookup(const DiscToc& toc, const DatabaseClient& client,
     return result;
 }
 
+std::string MusicBrainzReleaseAddress(const DatabaseClient& client, std::string_view releaseId) {
+    return Base(client) + "release/" + UrlEncode(releaseId) +
+           "?inc=artist-credits+recordings+genres&fmt=json";
+}
+
+LookupResult MusicBrainzRelease(std::string_view releaseId, int trackCount,
+                                const DatabaseClient& client, const std::atomic<bool>* cancel) {
+    LookupResult result;
+    result.problem.source = DatabaseSource::MusicBrainz;
+    Exchange exchange = Ask(MusicBrainzReleaseAddress(client, releaseId), client, cancel);
+    if (exchange.problem.status != DatabaseStatus::Done) {
+        result.problem = exchange.problem;
+        return result;
+    }
+    if (exchange.status == 404) {
+        return result;
+    }
+    std::optional<Json> release = ParseJson(exchange.body);
+    if (!release || !release->is_object() || TextOf(*release, "id").empty()) {
+        result.problem.status = DatabaseStatus::BadReply;
+        result.problem.serverText = FirstLine(exchange.body);
+        return result;
+    }
+    result.candidates.push_back(CandidateOfRelease(*release, {}, trackCount));
+    return result;
+}
+
 SearchResult MusicBrainzSearch(const SearchWords& words, const DatabaseClient& client,
                                const std::atomic<bool>* cancel) {
     SearchResult result;

@@ -39,6 +39,15 @@ std::vector<DatabaseHit> ParseMusicBrainzSearch(std::string_view json);
 LookupResult MusicBrainzLookup(const DiscToc& toc, const DatabaseClient& client,
                                const std::atomic<bool>* cancel = nullptr);
 
+// The address of one release by its ID, with its media, tracks, artists and genres.
+std::string MusicBrainzReleaseAddress(const DatabaseClient& client, std::string_view releaseId);
+
+// One release by its ID (a hit of the release search) as a candidate, with the tracks of the
+// medium whose track count is nearest `trackCount`.
+LookupResult MusicBrainzRelease(std::string_view releaseId, int trackCount,
+                                const DatabaseClient& client,
+                                const std::atomic<bool>* cancel = nullptr);
+
 // The release search by artist and album words.
 SearchResult MusicBrainzSearch(const SearchWords& words, const DatabaseClient& client,
                                const std::atomic<bool>* cancel = nullptr);
