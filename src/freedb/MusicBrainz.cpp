@@ -439,7 +439,10 @@ LookupResult MusicBrainzRelease(std::string_view releaseId, int trackCount,
         result.problem.serverText = FirstLine(exchange.body);
         return result;
     }
-    result.candidates.push_back(CandidateOfRelease(*release, {}, trackCount));
+    Candidate candidate = CandidateOfRelease(*release, {}, trackCount);
+    candidate.match = TocMatch::Fuzzy;
+    candidate.trackCountDifference = candidate.TrackCount() - trackCount;
+    result.candidates.push_back(std::move(candidate));
     return result;
 }
 
