@@ -221,6 +221,14 @@ TEST(GnudbProtocol, QueryReadAndSearchAnswers) {
     const auto headers = f.server.RequestHeaders()[0];
     ASSERT_EQ(headers.count("User-Email"), 1u);
     EXPECT_EQ(headers.find("User-Email")->second, "tester@example.org");
+
+    // A search that finds nothing.
+    const SearchWords words{"Niemand", ""};
+    f.server.Serve(f.Target(CddbSearchAddress(f.client, words)),
+                   HttpReply::Ok(CddbReplyText("202 No match found")));
+    const SearchResult none = CddbSearch(words, f.client, &f.cancel);
+    EXPECT_EQ(none.problem.status, DatabaseStatus::Done);
+    EXPECT_TRUE(none.hits.empty());
 }
 
 Json Release(const std::string& id, const std::string& title, int tracks,
@@ -402,6 +410,82 @@ TEST(DatabaseLookup, CancelEndsAStalledRequestAndARetryWaitPromptly) {
         EXPECT_EQ(status, DatabaseStatus::Cancelled);
         EXPECT_LT(elapsed, std::chrono::seconds(3));
     }
+}
+
+// The commands against local servers, with a private TMPDIR that must stay empty.
+TEST(CliDatabase, LookupPicksACandidateSearchPrintsHitsAndARefusalFails) {
+    DatabaseFixture f;
+    f.client.clientVersion.clear();  // the program's own, as the command sends it
+    test::TempDir temp;
+    test::TempDir work;
+    std::string document = "# xmcd\n#\n# Track frame offsets:\n";
+    for (int k = 0; k < 15; ++k) {
+        document += "#\t" + std::to_string(Discs[0].toc[static_cast<std::size_t>(k) + 1]) + "\n";
+    }
+    document += "#\n# Disc length: 3449 seconds\n#\nDISCID=b60d770f\nDTITLE=A / B\n";
+    const std::string input = work.Write("names.xmcd", document);
+    const std::string query = *CddbQueryCommand(f.list);
+    f.server.Serve(f.Cddb(query),
+                   HttpReply::Ok(CddbReplyText("211 close matches",
+                                               "rock b60d770f Guano Apes / Names\r\n"
+                                               "misc b60d7710 Guano Apes / Live\r\n")));
+    f.server.Serve(f.Cddb("cddb read rock b60d770f"),
+                   HttpReply::Ok(CddbReplyText("210 rock b60d770f", Record("Names", 15))));
+    f.server.Serve(f.Cddb("cddb read misc b60d7710"),
+                   HttpReply::Ok(CddbReplyText("210 misc b60d7710", Record("Live", 14))));
+    f.server.Serve(
+        f.Target(CddbSearchAddress(f.client, SplitSearchWords("Guano Apes / Names"))),
+        HttpReply::Ok(CddbReplyText("200 Found", "rock b60d770f Guano Apes / Names\r\n")));
+    f.server.Serve(f.Target(MusicBrainzSearchAddress(f.client, SplitSearchWords("Guano"))),
+                   HttpReply::Ok(Json{{"releases", {Release("r1", "Names", 15)}}}.dump()));
+    auto cli = [&](std::vector<std::string> args) {
+        std::vector<std::string> argv = {"env", "TMPDIR=" + temp.path().string(), TRACKLORE_CLI};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return test::RunCommand(argv);
+    };
+    const std::string cddb = f.client.cddbAddress;
+    const std::string email = "tester@example.org";
+
+    auto picked = cli({"lookup", input, "--source", "gnudb", "--server", cddb, "--email", email,
+                       "--pick", "2", "--json"});
+    ASSERT_EQ(picked.status, 0) << picked.err;
+    const Json json = Json::parse(picked.out);
+    EXPECT_EQ(json["title"], "Live");
+    ASSERT_EQ(json["tracks"].size(), 15u);
+    EXPECT_EQ(json["tracks"][13]["title"], "Lied 14 \u00fcber Gr\u00f6\u00dfe");
+    EXPECT_EQ(json["tracks"][14]["title"], "");  // the candidate has one track less: said so
+    EXPECT_EQ(json["tracks"][14]["start"], 235590);
+    EXPECT_NE(picked.err.find("14 Tracks"), std::string::npos) << picked.err;
+
+    auto beyond = cli(
+        {"lookup", input, "--source", "gnudb", "--server", cddb, "--email", email, "--pick", "3"});
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_TRUE(beyond.out.empty());
+
+    // The refusal: the server's own words, nothing on standard output.
+    DatabaseClient refusing = f.client;
+    refusing.cddbAddress = f.server.Url("/refusing/cddb.cgi");
+    f.server.Serve(f.Target(CddbRequestAddress(refusing, query)),
+                   HttpReply::Ok("500 Unknown developer email"));
+    auto refused = cli({"lookup", input, "--source", "gnudb", "--server",
+                        f.server.Url("/refusing/cddb.cgi"), "--email", email});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.out.empty());
+    EXPECT_NE(refused.err.find("500 Unknown developer email"), std::string::npos) << refused.err;
+
+    auto gnudb = cli({"search", "--source", "gnudb", "--server", cddb, "--email", email, "Guano",
+                      "Apes", "/", "Names"});
+    ASSERT_EQ(gnudb.status, 0) << gnudb.err;
+    EXPECT_EQ(gnudb.out, "gnudb\trock\tb60d770f\tGuano Apes / Names\n");
+    auto musicBrainz = cli({"search", "--source", "musicbrainz", "--server",
+                            f.client.musicBrainzAddress, "--email", email, "Guano"});
+    ASSERT_EQ(musicBrainz.status, 0) << musicBrainz.err;
+    EXPECT_EQ(musicBrainz.out, "musicbrainz\tr1\t-\tGuano Apes / Names\n");
+    auto nothing = cli({"search", "--source", "musicbrainz", "--server",
+                        f.client.musicBrainzAddress, "--email", email, "Unbekannt"});
+    EXPECT_EQ(nothing.status, 0);
+    EXPECT_TRUE(nothing.out.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
 }
 
 }  // namespace
