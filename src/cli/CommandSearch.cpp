@@ -30,7 +30,7 @@ int RunDatabaseSearch(const Arguments& args, const std::string& words) {
                                   DatabaseClientFromSettings(app.settings), job);
     }
     const bool failed = outcome.cancelled || ReportSearchProblems(app.session, outcome);
-    status = app.Finish(!failed && !outcome.hits.empty());
+    status = app.Finish(!failed);
     if (status == ExitOk) {
         for (const DatabaseHit& hit : outcome.hits) {
             std::cout << DatabaseSourceName(hit.source) << '\t' << hit.id << '\t' << hit.discId

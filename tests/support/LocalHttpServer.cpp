@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -70,22 +71,33 @@ struct LocalHttpServer::Impl {
         return sink.write(data, size);
     }
     std::map<std::string, HttpReply> replies;
+    std::map<std::string, std::deque<HttpReply>> onceReplies;
     std::vector<std::string> requests;
+    std::vector<std::multimap<std::string, std::string>> requestHeaders;
 
     void Answer(const httplib::Request& request, httplib::Response& response) {
         HttpReply reply;
         {
             std::lock_guard lock(mutex);
             requests.push_back(request.target);
+            requestHeaders.emplace_back(request.headers.begin(), request.headers.end());
+            auto once = onceReplies.find(request.target);
             auto it = replies.find(request.target);
-            if (it == replies.end()) {
+            if (once != onceReplies.end() && !once->second.empty()) {
+                reply = once->second.front();
+                once->second.pop_front();
+            } else if (it == replies.end()) {
                 response.status = 404;
                 response.set_content("not found", "text/plain");
                 return;
+            } else {
+                reply = it->second;
             }
-            reply = it->second;
         }
         response.status = reply.status;
+        for (const auto& [name, value] : reply.headers) {
+            response.set_header(name, value);
+        }
         if (!reply.location.empty()) {
             response.set_header("Location", reply.location);
         }
@@ -172,6 +184,16 @@ LocalHttpServer::~LocalHttpServer() {
 void LocalHttpServer::Serve(const std::string& target, HttpReply reply) {
     std::lock_guard lock(impl_->mutex);
     impl_->replies[target] = std::move(reply);
+}
+
+void LocalHttpServer::ServeOnce(const std::string& target, HttpReply reply) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->onceReplies[target].push_back(std::move(reply));
+}
+
+std::vector<std::multimap<std::string, std::string>> LocalHttpServer::RequestHeaders() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->requestHeaders;
 }
 
 std::string LocalHttpServer::Url(const std::string& target) const {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tracklore::test {
@@ -24,6 +26,8 @@ struct HttpReply {
     bool endless = false;
     // Headers only: the answer promises a body that never comes.
     bool stall = false;
+    // Further header lines of the answer ("Retry-After", "2").
+    std::vector<std::pair<std::string, std::string>> headers;
 
     static HttpReply Status(int status, std::string body);
     static HttpReply Ok(std::string body) { return Status(200, std::move(body)); }
@@ -46,11 +50,15 @@ class LocalHttpServer {
 
     // `target` is the path with its query, exactly as requested ("/a/b?x=1").
     void Serve(const std::string& target, HttpReply reply);
+    // An answer given once, before those of Serve (several queue up in order).
+    void ServeOnce(const std::string& target, HttpReply reply);
     // "http://127.0.0.1:PORT" followed by `target`.
     std::string Url(const std::string& target = "") const;
     int Port() const;
     // The targets of all requests so far, in order of arrival.
     std::vector<std::string> Requests() const;
+    // The header lines of every request so far, in order of arrival (names as sent).
+    std::vector<std::multimap<std::string, std::string>> RequestHeaders() const;
 
   private:
     struct Impl;
