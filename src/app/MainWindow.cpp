@@ -341,6 +341,8 @@ MainWindow::MainWindow(Session& session, const UiFonts& fonts, std::string readm
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    // The history's stack signals its last state as it goes; the window no longer listens.
+    disconnect(&history_->Stack(), nullptr, this, nullptr);
 }
 
 void MainWindow::CreateActions() {
