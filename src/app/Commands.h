@@ -31,6 +31,8 @@ constexpr int Delete = 305;
 constexpr int MoveUp = 306;
 constexpr int MoveDown = 307;
 constexpr int Properties = 308;
+constexpr int Undo = 309;
+constexpr int Redo = 310;
 }  // namespace cmd
 
 // The texts of a command: its menu text (with "\t" before its key text) and its help line.
@@ -64,6 +66,8 @@ inline constexpr CommandTexts CommandTextTable[] = {
     {cmd::MoveUp, str::MenuMoveUp, str::StatusMoveUp},
     {cmd::MoveDown, str::MenuMoveDown, str::StatusMoveDown},
     {cmd::Properties, str::MenuProperties, str::StatusProperties},
+    {cmd::Undo, str::MenuUndo, str::StatusUndo},
+    {cmd::Redo, str::MenuRedo, str::StatusRedo},
 };
 
 constexpr StringId MenuTextId(int command) {

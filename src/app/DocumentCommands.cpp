@@ -1,6 +1,8 @@
 #include "app/DocumentCommands.h"
 
 #include "flows/DocumentFlow.h"
+#include "model/Encoding.h"
+#include "model/SafeFile.h"
 #include "model/Text.h"
 
 namespace tracklore::app {
@@ -23,19 +25,21 @@ bool ConfirmDiscardChanges(Session& session) {
     }
 }
 
-void NewDocument(Session& session) {
-    if (!ConfirmDiscardChanges(session)) {
-        return;
-    }
+void StartNewDocument(Session& session) {
     ClearTrackList(session);
     SetModified(session, false);
     session.view.RefreshMainWindow();
 }
 
-void OpenWithDialog(Session& session) {
-    if (ConfirmDiscardChanges(session)) {
-        ShowOpenDialog(session);
+bool OpenRecentDocument(Session& session, const std::string& path,
+                        const std::function<bool()>& confirm) {
+    if (!FileExists(path)) {
+        ShowStringMessage(session, str::RecentFileMissing, {FileNameText(path)}, str::OpenCaption,
+                          MsgButtons::Ok, MsgIcon::Warning);
+        RemoveRecentFile(session.settings.RecentFiles, path);
+        return false;
     }
+    return confirm() && OpenDocument(session, path);
 }
 
 std::optional<std::string> SingleDroppedPath(Session& session,
@@ -51,10 +55,9 @@ std::optional<std::string> SingleDroppedPath(Session& session,
     return paths.front();
 }
 
-void DropFiles(Session& session, const std::vector<std::string>& paths) {
-    if (std::optional<std::string> path = SingleDroppedPath(session, paths)) {
-        OpenDocument(session, *path);
-    }
+bool DropFiles(Session& session, const std::vector<std::string>& paths) {
+    std::optional<std::string> path = SingleDroppedPath(session, paths);
+    return path && OpenDocument(session, *path);
 }
 
 std::string CommandLineDocument(int argc, const char* const* argv) {

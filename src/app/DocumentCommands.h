@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,15 +17,18 @@ namespace tracklore::app {
 // Cancel stops).
 bool ConfirmDiscardChanges(Session& session);
 
-// New: after the question, an empty, untitled, unmodified document.
-void NewDocument(Session& session);
-
-// Open: after the question, the Open dialog.
-void OpenWithDialog(Session& session);
+// New (the caller asked the question first): an empty, untitled, unmodified document.
+void StartNewDocument(Session& session);
 
 // Files dropped on the main window: exactly one is opened without the question; two or
-// more are refused with a warning.
-void DropFiles(Session& session, const std::vector<std::string>& paths);
+// more are refused with a warning. True when the document was opened.
+bool DropFiles(Session& session, const std::vector<std::string>& paths);
+
+// A document of the list of recent files. One that no longer exists is taken out of the list
+// with message RecentFileMissing (caption OpenCaption) and false comes back; otherwise,
+// after the question (`confirm`, as for Open), it is opened. True when it was opened.
+bool OpenRecentDocument(Session& session, const std::string& path,
+                        const std::function<bool()>& confirm);
 
 // The one path of a drop (on the main window or a dialog). Two or more paths are refused
 // with message 1027 (caption 1023 "Öffne Datei", warning); nothing when the drop carried no

@@ -110,12 +110,17 @@ bool EditorApp::Start(const std::string& document) {
     window_->show();
     // The document named on the command line; when it cannot be opened the window is asked
     // to close the normal way, which ends the program.
-    if (!document.empty() && !OpenDocument(session_, document)) {
-        window_->close();
-        if (closed_) {
-            return false;
+    if (!document.empty()) {
+        if (OpenDocument(session_, document)) {
+            window_->AddRecentFile(session_.doc.documentPath);
+        } else {
+            window_->close();
+            if (closed_) {
+                return false;
+            }
         }
     }
+    window_->StartHistory();
     window_->RefreshMainWindow();
     window_->UpdateEditMenuState();
     return true;

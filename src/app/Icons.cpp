@@ -143,6 +143,26 @@ void TextLines(QPainter& p, double left, double right, double top, int count) {
     }
 }
 
+// Undo's image: an arrow that turns back to the left over a bend; mirrored for redo.
+void TurningArrow(QPainter& p, bool mirrored) {
+    if (mirrored) {
+        p.translate(16, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath bend;
+    bend.moveTo(13.5, 13);
+    bend.cubicTo(14.5, 7.5, 11, 4.5, 6.5, 4.5);
+    bend.lineTo(5, 4.5);
+    p.setPen(Line(Blue.darker(120), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(bend);
+    QPolygonF head;
+    head << QPointF(1.5, 4.5) << QPointF(6, 0.8) << QPointF(6, 8.2);
+    p.setPen(Line(Blue.darker(120), 0.8));
+    p.setBrush(Blue);
+    p.drawPolygon(head);
+}
+
 const Painter Painters[ToolbarImageCount] = {
     // New: an empty page with a spark.
     [](QPainter& p) {
@@ -236,6 +256,10 @@ const Painter Painters[ToolbarImageCount] = {
         p.drawEllipse(QPointF(8, 4.6), 1.2, 1.2);
         p.drawRoundedRect(QRectF(6.9, 6.8, 2.2, 6.2), 0.6, 0.6);
     },
+    // Undo: an arrow turning back to the left.
+    [](QPainter& p) { TurningArrow(p, false); },
+    // Redo: the same arrow turning to the right.
+    [](QPainter& p) { TurningArrow(p, true); },
 };
 
 }  // namespace

@@ -4,10 +4,10 @@
 
 namespace tracklore::app {
 
-// The eleven toolbar images, in the order of the toolbar: New, Open, Save, FreeDB search,
-// MP3 scan, FreeDB fetch, folder scan, swap titles, settings, read-me, about. Painted at
-// start-up at 16 x 16 (and twice that for dense screens).
-constexpr int ToolbarImageCount = 11;
+// The toolbar images: New, Open, Save, FreeDB search, MP3 scan, FreeDB fetch, folder scan,
+// swap titles, settings, read-me, about, undo, redo. Painted at start-up at 16 x 16 (and
+// twice that for dense screens).
+constexpr int ToolbarImageCount = 13;
 QIcon ToolbarIcon(int image);
 
 // The program's icon: a disc with a track list.

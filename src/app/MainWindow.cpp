@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -36,12 +37,14 @@
 #include "app/SearchDialog.h"
 #include "app/SettingsDialog.h"
 #include "app/TrackDialog.h"
+#include "app/UndoHistory.h"
 #include "export/Export.h"
 #include "flows/CueTagFlow.h"
 #include "flows/DocumentFlow.h"
 #include "flows/EditingCommands.h"
 #include "flows/ExportFlow.h"
 #include "model/Genres.h"
+#include "model/Text.h"
 #include "model/WindowTexts.h"
 #include "mp3/CueTag.h"
 
@@ -73,6 +76,9 @@ constexpr ToolbarEntry ToolbarEntries[] = {
     {1, cmd::Open},
     {2, cmd::Save},
     {-1, 0},
+    {11, cmd::Undo},
+    {12, cmd::Redo},
+    {-1, 0},
     {3, cmd::FreeDbSearch},
     {4, cmd::Mp3Scan},
     {5, cmd::FreeDbFetch},
@@ -90,7 +96,41 @@ constexpr int AllCommands[] = {
     cmd::FreeDbFetch, cmd::Mp3Scan,    cmd::FolderScan, cmd::Export, cmd::WriteCueToMp3,
     cmd::Exit,        cmd::SwapTitles, cmd::Settings,   cmd::Readme, cmd::About,
     cmd::InsertTrack, cmd::Cut,        cmd::Copy,       cmd::Paste,  cmd::Delete,
-    cmd::MoveUp,      cmd::MoveDown,   cmd::Properties, cmd::Lookup};
+    cmd::MoveUp,      cmd::MoveDown,   cmd::Properties, cmd::Undo,   cmd::Redo,
+    cmd::Lookup};
+
+// The keys of undo and redo, tried for every key of the main window before the key tables,
+// so they work from the album fields too.
+const std::vector<KeyBinding>& UndoKeyTable() {
+    static const std::vector<KeyBinding> table = {
+        {Qt::Key_Z, Qt::ControlModifier, cmd::Undo},
+        {Qt::Key_Y, Qt::ControlModifier, cmd::Redo},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, cmd::Redo},
+    };
+    return table;
+}
+
+// Commands that never change the document as an undo step: they replace it, write it, end
+// the program or move through the history.
+bool OutsideHistory(int command) {
+    switch (command) {
+        case cmd::New:
+        case cmd::Open:
+        case cmd::Save:
+        case cmd::SaveAs:
+        case cmd::Exit:
+        case cmd::Undo:
+        case cmd::Redo:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A menu text with its accelerator marks doubled, so "&" shows as itself.
+QString EscapedMenuText(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
 }  // namespace
 
 // ---- Track list model --------------------------------------------------------------------
@@ -275,6 +315,7 @@ MainWindow::MainWindow(Session& session, const UiFonts& fonts, std::string readm
     setWindowTitle(Text(str::AppName));
     setWindowIcon(ProgramIcon());
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    history_ = new UndoHistory(session_, this);
     CreateActions();
     CreateMenus();
     client_ = new QWidget(this);
@@ -286,11 +327,24 @@ MainWindow::MainWindow(Session& session, const UiFonts& fonts, std::string readm
     qApp->installEventFilter(this);
     setMinimumSize(MainWindowMinWidth, MainWindowMinHeight);
     resize(MainWindowWidth, MainWindowHeight);
+    // The size and place of the last run; the toolkit brings a window that would lie off
+    // every screen back onto one.
+    if (!session_.settings.WindowGeometry.empty()) {
+        geometryRestored_ = restoreGeometry(
+            QByteArray::fromBase64(QByteArray::fromStdString(session_.settings.WindowGeometry)));
+    }
+    connect(&history_->Stack(), &QUndoStack::canUndoChanged, this,
+            &MainWindow::UpdateEditMenuState);
+    connect(&history_->Stack(), &QUndoStack::canRedoChanged, this,
+            &MainWindow::UpdateEditMenuState);
+    RebuildRecentFilesMenu();
     UpdateEditMenuState();
 }
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    // The history's stack signals its last state as it goes; the window no longer listens.
+    disconnect(&history_->Stack(), nullptr, this, nullptr);
 }
 
 void MainWindow::CreateActions() {
@@ -315,6 +369,10 @@ void MainWindow::ConnectMenuHelp(QMenu* menu) {
     connect(menu, &QMenu::hovered, this, [this](QAction* action) {
         bool isCommand = action && !action->menu() && !action->isSeparator() &&
                          action->property("commandId").isValid();
+        if (action && action->property("helpText").isValid()) {
+            status_->ShowMenuHelp(action->property("helpText").toString());  // a recent file
+            return;
+        }
         status_->ShowMenuHelp(isCommand ? Text(HelpTextId(action->property("commandId").toInt()))
                                         : QString());
     });
@@ -337,6 +395,8 @@ void MainWindow::CreateMenus() {
     QMenu* file = bar->addMenu(Text(str::MenuFile));
     add(file, cmd::New);
     add(file, cmd::Open);
+    recentMenu_ = file->addMenu(Text(str::MenuRecentFiles));
+    recentMenu_->setToolTipsVisible(true);
     file->addSeparator();
     add(file, cmd::Save);
     add(file, cmd::SaveAs);
@@ -357,6 +417,9 @@ void MainWindow::CreateMenus() {
     add(file, cmd::Exit);
 
     editMenu_ = bar->addMenu(Text(str::MenuEdit));
+    add(editMenu_, cmd::Undo);
+    add(editMenu_, cmd::Redo);
+    editMenu_->addSeparator();
     add(editMenu_, cmd::InsertTrack);
     editMenu_->addSeparator();
     add(editMenu_, cmd::Cut);
@@ -377,7 +440,7 @@ void MainWindow::CreateMenus() {
     help->addSeparator();
     add(help, cmd::About);
 
-    for (QMenu* menu : {file, import, exportMenu, editMenu_, help}) {
+    for (QMenu* menu : {file, recentMenu_, import, exportMenu, editMenu_, help}) {
         ConnectMenuHelp(menu);
     }
 }
@@ -596,24 +659,57 @@ void MainWindow::UpdateEditMenuState() {
     CommandAction(cmd::MoveDown)->setEnabled(state.moveDown);
     CommandAction(cmd::Properties)->setEnabled(state.properties);
     CommandAction(cmd::SwapTitles)->setEnabled(state.swapTitles);
+    CommandAction(cmd::Undo)->setEnabled(history_->CanUndo());
+    CommandAction(cmd::Redo)->setEnabled(history_->CanRedo());
 }
 
 // ---- Commands -------------------------------------------------------------------------------
 
 void MainWindow::RunCommand(int command) {
+    if (!OutsideHistory(command)) {
+        // The whole command, dialogs and questions included, is one step.
+        history_->Record(MenuTextId(command), [this, command] { RunDocumentCommand(command); });
+        UpdateEditMenuState();
+        return;
+    }
     switch (command) {
         case cmd::New:
-            NewDocument(session_);
+            if (ConfirmDiscard()) {
+                StartNewDocument(session_);
+                StartHistory();
+            }
             break;
         case cmd::Open:
-            OpenWithDialog(session_);
+            if (ConfirmDiscard()) {
+                const tracklore::TrackList shown = session_.doc;
+                DocumentOpened(shown, ShowOpenDialog(session_));
+            }
             break;
         case cmd::Save:
-            SaveDocument(session_, false);
+        case cmd::SaveAs: {
+            const tracklore::TrackList before = session_.doc;
+            if (SaveDocument(session_, command == cmd::SaveAs)) {
+                DocumentSaved(before);
+            }
             break;
-        case cmd::SaveAs:
-            SaveDocument(session_, true);
+        }
+        case cmd::Undo:
+            UndoOrRedo(true);
             break;
+        case cmd::Redo:
+            UndoOrRedo(false);
+            break;
+        case cmd::Exit:
+            close();
+            break;
+        default:
+            break;
+    }
+    UpdateEditMenuState();
+}
+
+void MainWindow::RunDocumentCommand(int command) {
+    switch (command) {
         case cmd::Export:
             ExportDocument(session_);
             break;
@@ -646,9 +742,6 @@ void MainWindow::RunCommand(int command) {
         }
         case cmd::About:
             ShowAboutBox();
-            break;
-        case cmd::Exit:
-            close();
             break;
         case cmd::SwapTitles:
             SwapTitles(session_);
@@ -689,7 +782,92 @@ void MainWindow::RunCommand(int command) {
         default:
             break;
     }
+}
+
+void MainWindow::ApplyDocumentChange(StringId label,
+                                     const std::function<void(tracklore::TrackList&)>& change) {
+    if (history_->Record(label, [this, &change] { change(session_.doc); })) {
+        SetModified(session_, true);
+        RefreshMainWindow();
+    }
     UpdateEditMenuState();
+}
+
+void MainWindow::UndoOrRedo(bool undo) {
+    // The typed text of a field is in the document already (every change of a field is
+    // recorded as it happens), so it is undone as a step of its own.
+    const int selected = SelectedTrack();
+    if (undo) {
+        history_->Undo();
+    } else {
+        history_->Redo();
+    }
+    if (selected >= 0) {
+        SelectTrack(std::min(selected, session_.doc.trackCount - 1));
+    }
+}
+
+void MainWindow::StartHistory() {
+    history_->Reset();
+    UpdateEditMenuState();
+}
+
+bool MainWindow::ConfirmDiscard() {
+    const tracklore::TrackList before = session_.doc;
+    const bool goOn = ConfirmDiscardChanges(session_);
+    if (before.modified && !session_.doc.modified) {
+        DocumentSaved(before);  // "Yes" saved the document
+    }
+    return goOn;
+}
+
+void MainWindow::DocumentSaved(const tracklore::TrackList& before) {
+    history_->MarkSaved(before);
+    AddRecentFile(session_.doc.documentPath);
+}
+
+void MainWindow::DocumentOpened(const tracklore::TrackList& shown, bool opened) {
+    if (opened || !SameDocument(shown, session_.doc)) {
+        StartHistory();
+    }
+    if (opened) {
+        AddRecentFile(session_.doc.documentPath);
+    }
+}
+
+// ---- Recent files ---------------------------------------------------------------------------
+
+void MainWindow::AddRecentFile(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    tracklore::AddRecentFile(session_.settings.RecentFiles,
+                             ToPath(QFileInfo(FromPath(path)).absoluteFilePath()));
+    RebuildRecentFilesMenu();
+}
+
+void MainWindow::OpenRecentFile(const std::string& path) {
+    const tracklore::TrackList shown = session_.doc;
+    const bool opened = OpenRecentDocument(session_, path, [this] { return ConfirmDiscard(); });
+    DocumentOpened(shown, opened);
+    RebuildRecentFilesMenu();
+    UpdateEditMenuState();
+}
+
+void MainWindow::RebuildRecentFilesMenu() {
+    recentMenu_->clear();
+    int number = 0;
+    for (const std::string& path : session_.settings.RecentFiles) {
+        ++number;
+        const QString name = FromPath(FileNamePart(path));
+        // Entries 1 to 8 are chosen by their digit.
+        auto* action =
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg(number).arg(EscapedMenuText(name)));
+        action->setToolTip(FromPath(path));
+        action->setProperty("helpText", FromPath(path));
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+    }
+    recentMenu_->menuAction()->setEnabled(number > 0);
 }
 
 void MainWindow::ShowTrackProperties() {
@@ -737,24 +915,45 @@ void MainWindow::AlbumFieldEdited(QLineEdit* edit) {
     if (refreshing_) {
         return;
     }
+    // Every change is recorded as it happens; the changes of one visit of a field merge
+    // into one step (the field's control number keeps them apart from other fields').
     CdInfo& cd = session_.doc.cd;
-    std::string text = ToText(edit->text());
-    if (edit == titleEdit_) {
-        cd.title = text;
-    } else if (edit == artistEdit_) {
-        cd.artist = text;
+    const std::string text = ToText(edit->text());
+    StringId label = str::AlbumTitleLabel;
+    int field = IdTitle;
+    if (edit == artistEdit_) {
+        label = str::AlbumArtistLabel;
+        field = IdArtist;
     } else if (edit == yearEdit_) {
-        cd.year = text;
+        label = str::AlbumYearLabel;
+        field = IdYear;
     }
-    SetModified(session_, true);
+    history_->Record(
+        label,
+        [&] {
+            if (edit == titleEdit_) {
+                cd.title = text;
+            } else if (edit == artistEdit_) {
+                cd.artist = text;
+            } else if (edit == yearEdit_) {
+                cd.year = text;
+            }
+            SetModified(session_, true);
+        },
+        field);
 }
 
 void MainWindow::GenreEdited() {
     if (refreshing_) {
         return;
     }
-    session_.doc.cd.genre = ToText(genreBox_->currentText());
-    SetModified(session_, true);
+    history_->Record(
+        str::AlbumGenreLabel,
+        [this] {
+            session_.doc.cd.genre = ToText(genreBox_->currentText());
+            SetModified(session_, true);
+        },
+        IdGenre);
 }
 
 // ---- Events ---------------------------------------------------------------------------------
@@ -763,6 +962,9 @@ bool MainWindow::RouteKey(QKeyEvent* event, bool listHasFocus) {
     int command = 0;
     if (listHasFocus) {
         command = LookUpKey(TrackListKeyTable(), event->key(), event->modifiers());
+    }
+    if (command == 0) {
+        command = LookUpKey(UndoKeyTable(), event->key(), event->modifiers());
     }
     if (command == 0) {
         command = LookUpKey(GlobalKeyTable(), event->key(), event->modifiers());
@@ -795,15 +997,27 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == list_ &&
                (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         UpdateEditMenuState();
+    } else if (event->type() == QEvent::FocusIn &&
+               (watched == titleEdit_ || watched == artistEdit_ || watched == yearEdit_ ||
+                watched == genreBox_ || watched == genreBox_->lineEdit())) {
+        // A new visit of a field begins a new step; the focus coming back from the field's
+        // own drop-down or from another window continues the visit.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            history_->EndMerge();
+        }
+    } else if (watched == list_->viewport() && event->type() == QEvent::Resize) {
+        FitTitleColumn();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!ConfirmDiscardChanges(session_)) {
+    if (!ConfirmDiscard()) {
         event->ignore();
         return;
     }
+    session_.settings.WindowGeometry = saveGeometry().toBase64().toStdString();
     emit Closing();
     event->accept();
 }
@@ -822,7 +1036,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     raise();
     activateWindow();
-    DropFiles(session_, paths);
+    const tracklore::TrackList shown = session_.doc;
+    DocumentOpened(shown, DropFiles(session_, paths));
     UpdateEditMenuState();
 }
 
@@ -834,6 +1049,15 @@ void MainWindow::showEvent(QShowEvent* event) {
     }
 }
 
+void MainWindow::FitTitleColumn() {
+    // The title column takes the width the other columns leave, and never less than its own.
+    const int others = list_->columnWidth(0) + list_->columnWidth(1) + list_->columnWidth(3);
+    const int title = std::max(ColumnWidths[2], list_->viewport()->width() - others);
+    if (list_->columnWidth(2) != title) {
+        list_->setColumnWidth(2, title);
+    }
+}
+
 void MainWindow::FitOuterSize() {
     // The sizes are those of the whole window, frame included.
     const QSize frame = frameGeometry().size() - geometry().size();
@@ -841,7 +1065,9 @@ void MainWindow::FitOuterSize() {
         return;
     }
     setMinimumSize(MainWindowMinWidth - frame.width(), MainWindowMinHeight - frame.height());
-    resize(MainWindowWidth - frame.width(), MainWindowHeight - frame.height());
+    if (!geometryRestored_) {
+        resize(MainWindowWidth - frame.width(), MainWindowHeight - frame.height());
+    }
 }
 
 }  // namespace tracklore::app

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ class QToolBar;
 namespace tracklore::app {
 
 class SettingsStore;
+class UndoHistory;
 
 // The rows of the track list as texts, copied from the document on every refresh, so the
 // view never reads the document while a worker changes it.
@@ -91,8 +93,26 @@ class MainWindow : public QMainWindow {
     void SelectTrack(int index);
     void UpdateEditMenuState();
 
-    // Runs a command by its number.
+    // Runs a command by its number. A command that changes the document becomes one step of
+    // the undo history.
     void RunCommand(int command);
+
+    // Changes the document as one step of the undo history, named after the string `label`
+    // (a menu text, say): `change` works on the document; when it changed anything, the
+    // document is marked modified and the window refreshed. For a flow that marks and
+    // refreshes by itself, use History().Record.
+    void ApplyDocumentChange(StringId label,
+                             const std::function<void(tracklore::TrackList&)>& change);
+    UndoHistory& History() { return *history_; }
+    // A fresh history for the document shown (started, opened, or left by a failed open).
+    void StartHistory();
+
+    // The list of recent files: `path` (made absolute) goes to its head and the menu follows.
+    void AddRecentFile(const std::string& path);
+    // Opens a recent file as Open does (the unsaved-changes question first); one that no
+    // longer exists leaves the list with a message.
+    void OpenRecentFile(const std::string& path);
+    QMenu* RecentFilesMenu() const { return recentMenu_; }
     // The track properties dialog for the selected track (command 308).
     void ShowTrackProperties();
 
@@ -138,6 +158,8 @@ class MainWindow : public QMainWindow {
     void CreateMenus();
     void CreateToolBar();
     void CreateControls();
+    // The commands that RunCommand records as one step each.
+    void RunDocumentCommand(int command);
     void ConnectMenuHelp(QMenu* menu);
     void ShowContextMenu(const QPoint& position);
     void AlbumFieldEdited(QLineEdit* edit);
@@ -145,6 +167,17 @@ class MainWindow : public QMainWindow {
     void ShowAboutBox();
     void OpenReadme();
     void FitOuterSize();
+    void FitTitleColumn();
+    void RebuildRecentFilesMenu();
+    // The unsaved-changes question; a save it made becomes the saved state of the history.
+    bool ConfirmDiscard();
+    // After a save that succeeded (`before`: the document just before it).
+    void DocumentSaved(const tracklore::TrackList& before);
+    // After Open, a drop or a recent file: `shown` is the document before, `opened` whether
+    // a file was read. A document that was replaced (also by a file that could not be read)
+    // starts a fresh history.
+    void DocumentOpened(const tracklore::TrackList& shown, bool opened);
+    void UndoOrRedo(bool undo);
 
     Session& session_;
     UiFonts fonts_;
@@ -152,6 +185,9 @@ class MainWindow : public QMainWindow {
     SettingsStore* store_ = nullptr;
     bool refreshing_ = false;
     bool outerSizeFitted_ = false;
+    bool geometryRestored_ = false;
+    UndoHistory* history_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
 
     std::map<int, QAction*> actions_;
     QMenu* editMenu_ = nullptr;

@@ -49,6 +49,8 @@ struct KeptLine {
     std::string value;
     // For an INDEX line: the audio file its time counts in (see Track::file).
     int file = -1;
+
+    bool operator==(const KeptLine&) const = default;
 };
 
 // An audio file a cue sheet names in a FILE line, kept as written, and where it lies on the
@@ -63,6 +65,8 @@ struct AudioFileLine {
     // within the file) and `placed` is false.
     std::int32_t position = LeadInFrames;
     bool placed = true;
+
+    bool operator==(const AudioFileLine&) const = default;
 };
 
 struct CdInfo {
@@ -88,6 +92,8 @@ struct CdInfo {
     std::string moreDiscIds;
     std::string extendedData;
     std::string playOrder;
+
+    bool operator==(const CdInfo&) const = default;
 };
 
 struct Track {
@@ -114,6 +120,7 @@ struct Track {
     std::string extendedData;
 
     bool IsAudio() const { return type == "AUDIO"; }
+    bool operator==(const Track&) const = default;
 };
 
 // The one document the program edits. Records 0 to trackCount-1 are the tracks in play

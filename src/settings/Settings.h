@@ -3,6 +3,7 @@
 #include "resources/Version.h"
 
 #include <string>
+#include <vector>
 
 #include "model/Encoding.h"
 #include "model/TrackList.h"
@@ -13,8 +14,9 @@ constexpr const char* DefaultClientName = "Tracklore";
 constexpr const char* DefaultCddbAddress = "https://gnudb.gnudb.org/~cddb/cddb.cgi";
 constexpr const char* DefaultMusicBrainzAddress = "https://musicbrainz.org/ws/2/";
 
-// The program's settings, one field per INI key. The nine keys of section State are read at
-// start and written at exit; URL, Email, ClientName, CddbAddress, MusicBrainzAddress, MSH,
+// The program's settings, one field per INI key. The nine keys of section State, the
+// recent files and the window's geometry are read at start and written at exit; URL, Email,
+// ClientName, CddbAddress, MusicBrainzAddress, MSH,
 // LegacyCodePage, SaveEncoding, Priority and WriteChapters are shared by every running copy.
 struct Settings {
     // [State]
@@ -27,6 +29,10 @@ struct Settings {
     int LastSaveFilter = 1;
     int LastExportFilter = 1;
     int SearchKeep = 0;
+    // [Recent] File1 … File8: the documents last opened or saved, the most recent first.
+    std::vector<std::string> RecentFiles;
+    // [Window] Geometry: the main window's size and place as the toolkit saves them (Base64).
+    std::string WindowGeometry;
     // [FreeDB]
     std::string URL;  // default: string 1084
     // The CD databases asked by protocol: the user's e-mail address (gnudb refuses requests
@@ -54,5 +60,13 @@ struct Settings {
 // The defaults of every key (URL from the string table).
 void ApplyDefaultSettings(Settings& settings);
 Settings DefaultSettings();
+
+// How many documents the list of recent files holds.
+constexpr std::size_t MaxRecentFiles = 8;
+// Puts `path` at the head of the list of recent files: an entry for the same path moves up
+// instead of appearing twice, and the oldest falls off beyond MaxRecentFiles.
+void AddRecentFile(std::vector<std::string>& list, const std::string& path);
+// Takes `path` out of the list.
+void RemoveRecentFile(std::vector<std::string>& list, const std::string& path);
 
 }  // namespace tracklore

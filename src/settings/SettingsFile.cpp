@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -20,6 +21,14 @@ constexpr std::string_view StateSection = "State";
 constexpr std::string_view FreeDbSection = "FreeDB";
 constexpr std::string_view FormatsSection = "Formats";
 constexpr std::string_view ScanSection = "MP3Scan";
+constexpr std::string_view RecentSection = "Recent";
+constexpr std::string_view WindowSection = "Window";
+constexpr std::string_view GeometryKey = "Geometry";
+
+// The key of entry `index` (0-based) of the recent files: File1 … File8.
+std::string RecentFileKey(std::size_t index) {
+    return "File" + std::to_string(index + 1);
+}
 
 // One key, bound to its field, so reading and writing walk the same table in the same order.
 struct TextKey {
@@ -135,6 +144,19 @@ void ReadSettingsText(Settings& settings, std::string_view text, bool withState)
             settings.*key.field = ParseLeadingInt(value);
         }
     });
+    if (withState) {
+        if (std::string geometry = lookup(WindowSection, GeometryKey); !geometry.empty()) {
+            settings.WindowGeometry = std::move(geometry);
+        }
+        settings.RecentFiles.clear();
+        for (std::size_t i = 0; i < MaxRecentFiles; ++i) {
+            std::string path = lookup(RecentSection, RecentFileKey(i));
+            if (!path.empty() && std::find(settings.RecentFiles.begin(), settings.RecentFiles.end(),
+                                           path) == settings.RecentFiles.end()) {
+                settings.RecentFiles.push_back(std::move(path));
+            }
+        }
+    }
 }
 
 bool WriteSettings(const Settings& settings, const std::string& path, bool withState) {
@@ -147,6 +169,21 @@ bool WriteSettings(const Settings& settings, const std::string& path, bool withS
             file.Set(key.section, key.name, std::to_string(settings.*key.field));
         }
     });
+    if (withState) {
+        // These keys come into the file once they have a value; a key the file holds is
+        // always written, so an entry that left the list of recent files leaves the file too.
+        auto put = [&file](std::string_view section, std::string_view key,
+                           const std::string& value) {
+            if (!value.empty() || file.Get(section, key)) {
+                file.Set(section, key, value);
+            }
+        };
+        put(WindowSection, GeometryKey, settings.WindowGeometry);
+        for (std::size_t i = 0; i < MaxRecentFiles; ++i) {
+            put(RecentSection, RecentFileKey(i),
+                i < settings.RecentFiles.size() ? settings.RecentFiles[i] : std::string());
+        }
+    }
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) {

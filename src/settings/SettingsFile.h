@@ -27,13 +27,17 @@ std::string RunningExecutablePath();
 // Reads the shared keys (URL, MSH, Priority) from the file, and before them the state keys
 // when `withState` is set. A missing file, section or key, or an empty value, leaves the
 // field as it is; a number is the decimal number at the start of its text, truncated toward
-// zero (1.9 gives 1; letters give 0). Nothing is reported.
+// zero (1.9 gives 1; letters give 0). With the state keys come the window's geometry and the
+// recent files ([Recent] File1 … File8, which replace the list; duplicates are dropped).
+// Nothing is reported.
 void ReadSettings(Settings& settings, const std::string& path, bool withState);
 // The same for the text of a settings file.
 void ReadSettingsText(Settings& settings, std::string_view text, bool withState);
 
 // Writes the state keys when `withState` is set, then the shared keys, in the order in which
-// they are read; every other line of the file stays. The file is replaced safely and its
+// they are read, and with the state keys the window's geometry and the recent files after
+// them (only once they have a value, or the file holds them); every other line of the file
+// stays. The file is replaced safely and its
 // folder created when missing. False when it could not be written (nothing is reported and
 // nothing changes in memory).
 bool WriteSettings(const Settings& settings, const std::string& path, bool withState);

@@ -144,6 +144,10 @@ TEST(LookupCommand, FillsTheTextsOfACueSheetOrFolderScanAndKeepsTheStarts) {
             EXPECT_EQ(after.tracks[1].title.str(), "Polly");
             EXPECT_EQ(after.tracks[2].title.str(), before.tracks[2].title.str());
         }
+        // The look-up is one step: undone, the texts are back.
+        editor.window().CommandAction(cmd::Undo)->trigger();
+        EXPECT_EQ(editor.doc().cd.title.str(), before.cd.title.str());
+        EXPECT_EQ(editor.doc().tracks[1].title.str(), before.tracks[1].title.str());
     }
 }
 

@@ -170,16 +170,17 @@ TEST(MainWindow, MenusCarryTextsKeysAndCommandNumbers) {
     for (QAction* action : menus[0]->menu()->actions()) {
         file << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
-    EXPECT_EQ(file, (QStringList{"&Neu\tCtrl+N", "\u00d6&ffnen ...\tCtrl+O", "-",
-                                 "&Sichern\tCtrl+S", "Sichern &als ...", "-", "&Import", "&Export",
-                                 "-", "&Einstellungen ...", "-", "&Beenden\tAlt+F4"}));
+    EXPECT_EQ(file,
+              (QStringList{"&Neu\tCtrl+N", "\u00d6&ffnen ...\tCtrl+O", "&Zuletzt ge\u00f6ffnet",
+                           "-", "&Sichern\tCtrl+S", "Sichern &als ...", "-", "&Import", "&Export",
+                           "-", "&Einstellungen ...", "-", "&Beenden\tAlt+F4"}));
     QStringList edit;
     for (QAction* action : editor.window().EditMenu()->actions()) {
         edit << (action->isSeparator() ? QStringLiteral("-")
                                        : QString::number(action->property("commandId").toInt()));
     }
-    EXPECT_EQ(edit, (QStringList{"301", "-", "302", "303", "304", "305", "-", "306", "307", "-",
-                                 "212", "-", "308"}));
+    EXPECT_EQ(edit, (QStringList{"309", "310", "-", "301", "-", "302", "303", "304", "305", "-",
+                                 "306", "307", "-", "212", "-", "308"}));
     EXPECT_EQ(Action(editor, cmd::Properties)->text(), "&Eigenschaften\tEnter");
     EXPECT_EQ(Action(editor, cmd::InsertTrack)->text(), "Einf\u00fcgen &neuer Track ...\tEinfg");
 
@@ -200,7 +201,7 @@ TEST(MainWindow, MenusCarryTextsKeysAndCommandNumbers) {
         "Name der CD oder Album. F\u00fcge \"CD 1\" oder \"CD 2\" hinzu falls es n\u00f6tig ist.");
 }
 
-TEST(MainWindow, ToolbarHasElevenButtonsInOrderWithTips) {
+TEST(MainWindow, ToolbarHasThirteenButtonsInOrderWithTips) {
     Editor editor;
     ASSERT_TRUE(editor.Start());
     QToolBar* toolbar = editor.window().ToolBar();
@@ -217,8 +218,8 @@ TEST(MainWindow, ToolbarHasElevenButtonsInOrderWithTips) {
                       FromText(String(HelpTextId(action->property("commandId").toInt()))));
         }
     }
-    EXPECT_EQ(order, (QStringList{"-", "201", "202", "203", "-", "205", "207", "206", "208", "-",
-                                  "212", "-", "213", "214", "215"}));
+    EXPECT_EQ(order, (QStringList{"-", "201", "202", "203", "-", "309", "310", "-", "205", "207",
+                                  "206", "208", "-", "212", "-", "213", "214", "215"}));
 }
 
 TEST(MainWindow, GenreBoxListsSlotsAndStoresThePickedName) {
