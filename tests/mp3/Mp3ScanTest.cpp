@@ -76,7 +76,7 @@ TEST(Mp3Scan, ArchiveAndMediaSignatures) {
 }
 
 TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
-    // Without the writer's name: question 1063; its default answer is No.
+    // Without the writer's name: question 1063; its default answer is Yes.
     ScanRun plain;
     plain.f.ui.AnswerNext(MsgResult::Yes);
     plain.Run(CueTag(Cue, std::nullopt) + TwoTracks());
@@ -85,7 +85,7 @@ TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
     EXPECT_EQ(question.captionId, 1053);
     EXPECT_EQ(question.buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(question.icon, MsgIcon::Question);
-    EXPECT_EQ(question.DefaultAnswer(), MsgResult::No);
+    EXPECT_EQ(question.DefaultAnswer(), MsgResult::Yes);
     // The cue sheet is the result: the ID3v1 records behind it are not offered.
     EXPECT_TRUE(plain.f.ui.fragmentDialogs.empty());
     EXPECT_TRUE(plain.job.trackListBuilt);
@@ -112,6 +112,7 @@ TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
 TEST(Mp3Scan, AnswersToTheCueSheetQuestion) {
     // No: the search goes on with the ID3v1 records.
     ScanRun no;
+    no.f.ui.AnswerNext(MsgResult::No);
     no.Run(CueTag(Cue, std::nullopt) + TwoTracks());
     EXPECT_EQ(no.f.ui.MessageIds(), std::vector<int>{1063});
     EXPECT_EQ(no.f.ui.fragmentDialogs.size(), 1u);
@@ -162,7 +163,7 @@ TEST(Mp3Scan, AlbumWrapHeaderIsOfferedBeforeTheCueSheet) {
     yes.Run(album());
     ASSERT_EQ(yes.f.ui.MessageIds(), std::vector<int>{1065});
     EXPECT_NE(yes.f.ui.messages[0].text.find("Albumname: Greatest."), std::string::npos);
-    EXPECT_EQ(yes.f.ui.messages[0].DefaultAnswer(), MsgResult::No);
+    EXPECT_EQ(yes.f.ui.messages[0].DefaultAnswer(), MsgResult::Yes);
     EXPECT_TRUE(yes.job.trackListBuilt);
     EXPECT_TRUE(yes.f.ui.fragmentDialogs.empty());
     ASSERT_EQ(yes.f.doc.trackCount, 2);
@@ -182,6 +183,7 @@ TEST(Mp3Scan, AlbumWrapHeaderIsOfferedBeforeTheCueSheet) {
     // Cancel: the cue sheet of the same chunk is still asked about, then the scan stops.
     ScanRun cancel;
     cancel.f.ui.AnswerNext(MsgResult::Cancel);
+    cancel.f.ui.AnswerNext(MsgResult::No);
     cancel.Run(album());
     EXPECT_EQ(cancel.f.ui.MessageIds(), (std::vector<int>{1065, 1063}));
     EXPECT_TRUE(cancel.f.ui.fragmentDialogs.empty());
