@@ -104,6 +104,7 @@ TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
     named.f.ui.AnswerNext(MsgResult::Yes);
     named.Run(CueTag(Cue, std::string(VersionText)) + TwoTracks());
     ASSERT_EQ(named.f.ui.MessageIds(), std::vector<int>{1064});
+    EXPECT_EQ(named.f.ui.messages[0].DefaultAnswer(), MsgResult::Yes);
     EXPECT_NE(named.f.ui.messages[0].text.find("geschrieben von Tracklore v1.6."),
               std::string::npos);
     EXPECT_EQ(named.f.doc.trackCount, 2);
