@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/DialogParts.h"
 #include "app/DocumentCommands.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
@@ -103,11 +104,16 @@ bool EditorApp::Start(const std::string& document) {
     window_ = std::make_unique<MainWindow>(session_, fonts_, readmePath_);
     ui_.SetMainWindow(window_.get());
     window_->SetSettingsStore(&store_);
+    // The main window's labels name their fields; other labels there show values.
+    FitLabels(window_.get(), true);
     QObject::connect(window_.get(), &MainWindow::Closing, window_.get(), [this] {
         closed_ = true;
         store_.Write(true);
     });
     window_->show();
+    // A message about the document is centred over the window where the window manager
+    // put it.
+    WaitUntilExposed(window_.get());
     // The document named on the command line; when it cannot be opened the window is asked
     // to close the normal way, which ends the program.
     if (!document.empty()) {
@@ -162,7 +168,7 @@ int RunEditor(int argc, char** argv, const std::function<void(EditorApp&)>& star
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&qtTexts);
     }
-    QGuiApplication::setDesktopFileName(QStringLiteral("tracklore"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tracklore.Tracklore"));
     std::string executable = RunningExecutablePath();
     if (executable.empty()) {
         executable = ToPath(QCoreApplication::applicationFilePath());
