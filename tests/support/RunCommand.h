@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tracklore::test {
@@ -11,11 +12,17 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs a program with arguments (no shell), feeding `input` to its standard input.
-CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& input = "");
+// Environment variables set (name, value) for one program, over the test's own environment.
+using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// Runs tracklore-cli with the arguments.
-CommandResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+// Runs a program with arguments (no shell), feeding `input` to its standard input.
+CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& input = "",
+                         const Environment& environment = {});
+
+// Runs tracklore-cli with the arguments. It speaks German, as the tests expect, whatever the
+// locale the tests run in, unless `language` names another (LANGUAGE's value, e.g. "en").
+CommandResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
+                     const std::string& language = "de");
 
 // True when a program is found on PATH.
 bool HaveProgram(const std::string& name);
