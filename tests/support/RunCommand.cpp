@@ -12,6 +12,13 @@
 
 namespace tracklore::test {
 
+namespace {
+// The tests check German texts: tracklore-cli, started by them, speaks German whatever the
+// locale of the test run (C.UTF-8 would choose English). Set before main, so before any
+// thread reads the environment.
+const bool germanForTheProgramsStarted = setenv("LANGUAGE", "de", 1) == 0;
+}  // namespace
+
 CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& input,
                          const Environment& environment) {
     CommandResult result;
@@ -106,11 +113,10 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const std::string
     return result;
 }
 
-CommandResult RunCli(const std::vector<std::string>& args, const std::string& input,
-                     const std::string& language) {
+CommandResult RunCli(const std::vector<std::string>& args, const std::string& input) {
     std::vector<std::string> argv{TRACKLORE_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
-    return RunCommand(argv, input, {{"LANGUAGE", language}});
+    return RunCommand(argv, input);
 }
 
 bool HaveProgram(const std::string& name) {

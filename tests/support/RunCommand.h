@@ -15,14 +15,14 @@ struct CommandResult {
 // Environment variables set (name, value) for one program, over the test's own environment.
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// Runs a program with arguments (no shell), feeding `input` to its standard input.
+// Runs a program with arguments (no shell), feeding `input` to its standard input. The
+// programs the tests start speak German whatever the locale the tests run in (LANGUAGE=de is
+// set for the whole test process when it loads), unless `environment` says otherwise.
 CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& input = "",
                          const Environment& environment = {});
 
-// Runs tracklore-cli with the arguments. It speaks German, as the tests expect, whatever the
-// locale the tests run in, unless `language` names another (LANGUAGE's value, e.g. "en").
-CommandResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
-                     const std::string& language = "de");
+// Runs tracklore-cli with the arguments.
+CommandResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
 
 // True when a program is found on PATH.
 bool HaveProgram(const std::string& name);
