@@ -141,7 +141,7 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
 
     // The language: read once at start, so a change shows from the next start on.
     group(112, str::SettingsLanguageGroup, 7, 176, 229, 40);
-    QLabel* languageLabel = label(str::SettingsLanguageLabel, 13, 190, 96, 10);
+    QLabel* languageLabel = label(str::SettingsLanguageLabel, 13, 190, 45, 10);
     language_ = new QComboBox(this);
     SetControlId(language_, 113);
     for (StringId choice : {str::LanguageAutomatic, str::LanguageGerman, str::LanguageEnglish}) {
@@ -154,7 +154,8 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
             ? 0
             : static_cast<int>(std::distance(std::begin(LanguageValues), chosen)));
     language_->setToolTip(Text(str::TipLanguage));
-    place(language_, 112, 188, 116, 12);
+    // As wide as the address field: the first choice names what it does.
+    place(language_, 63, 188, 165, 12);
     languageLabel->setBuddy(language_);
     label(str::SettingsLanguageNote, 13, 203, 216, 10);
 
