@@ -1,6 +1,8 @@
 #include "app/SettingsDialog.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
 
 #include "model/Encoding.h"
 
@@ -27,6 +29,10 @@ namespace {
 
 constexpr int PriorityLowest = -2;
 constexpr int PriorityHighest = 2;
+
+// The choices of the language box, in its order, with the values the settings file holds.
+constexpr std::string_view LanguageValues[] = {LanguageSettingAutomatic, LanguageSettingGerman,
+                                               LanguageSettingEnglish};
 
 }  // namespace
 
@@ -133,11 +139,31 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     chapters_->setToolTip(Text(str::TipWriteChapters));
     place(chapters_, 13, 155, 216, 11);
 
+    // The language: read once at start, so a change shows from the next start on.
+    group(112, str::SettingsLanguageGroup, 7, 176, 229, 40);
+    QLabel* languageLabel = label(str::SettingsLanguageLabel, 13, 190, 45, 10);
+    language_ = new QComboBox(this);
+    SetControlId(language_, 113);
+    for (StringId choice : {str::LanguageAutomatic, str::LanguageGerman, str::LanguageEnglish}) {
+        language_->addItem(Text(choice));
+    }
+    const auto chosen = std::find(std::begin(LanguageValues), std::end(LanguageValues),
+                                  std::string_view(settings.Language));
+    language_->setCurrentIndex(
+        chosen == std::end(LanguageValues)
+            ? 0
+            : static_cast<int>(std::distance(std::begin(LanguageValues), chosen)));
+    language_->setToolTip(Text(str::TipLanguage));
+    // As wide as the address field: the first choice names what it does.
+    place(language_, 63, 188, 165, 12);
+    languageLabel->setBuddy(language_);
+    label(str::SettingsLanguageNote, 13, 203, 216, 10);
+
     ok_ = MakeDialogButton(this, Text(str::SettingsOk), 1, Text(str::TipSettingsOk), true);
-    place(ok_, 69, 178, 50, 15);
+    place(ok_, 69, 222, 50, 15);
     cancel_ =
         MakeDialogButton(this, Text(str::SettingsCancel), 2, Text(str::TipSettingsCancel), false);
-    place(cancel_, 123, 178, 50, 15);
+    place(cancel_, 123, 222, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
 
@@ -149,10 +175,11 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     setTabOrder(msh_, codePage_);
     setTabOrder(codePage_, saveEncoding_);
     setTabOrder(saveEncoding_, chapters_);
-    setTabOrder(chapters_, ok_);
+    setTabOrder(chapters_, language_);
+    setTabOrder(language_, ok_);
     setTabOrder(ok_, cancel_);
 
-    setFixedSize(DialogSize(units, 243, 197));
+    setFixedSize(DialogSize(units, 243, 241));
     url_->setFocus();
 }
 
@@ -184,6 +211,11 @@ void SettingsDialog::accept() {
     settings.Priority = priority_->value();
     settings.MSH = msh_->isChecked() ? 1 : 0;
     settings.WriteChapters = chapters_->isChecked() ? 1 : 0;
+    // An unknown value in the file stays until another language is chosen.
+    const int language = language_->currentIndex();
+    if (language > 0 || ParseLanguageSetting(settings.Language)) {
+        settings.Language = std::string(LanguageValues[std::clamp(language, 0, 2)]);
+    }
     if (store_) {
         store_->Write(false);
     }

@@ -19,7 +19,8 @@ class SettingsStore;
 StringId PriorityNameId(int priority);
 
 // "Einstellungen": the settings every running copy shares (the FreeDB address, the priority
-// of the MP3 scan, the time format, the encodings, the chapters of the cue tag). OK checks that the
+// of the MP3 scan, the time format, the encodings, the chapters of the cue tag, the language
+// of the next start). OK checks that the
 // address holds both markers, stores the values and writes them to the settings file at once, where
 // the other running copies pick them up; Abbruch, Escape and the close box change nothing.
 class SettingsDialog : public CentredDialog {
@@ -37,6 +38,7 @@ class SettingsDialog : public CentredDialog {
     QComboBox* CodePageBox() const { return codePage_; }
     QComboBox* SaveEncodingBox() const { return saveEncoding_; }
     QCheckBox* ChaptersBox() const { return chapters_; }
+    QComboBox* LanguageBox() const { return language_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -54,6 +56,7 @@ class SettingsDialog : public CentredDialog {
     QComboBox* codePage_ = nullptr;
     QComboBox* saveEncoding_ = nullptr;
     QCheckBox* chapters_ = nullptr;
+    QComboBox* language_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

@@ -12,7 +12,8 @@ namespace tracklore {
 
 // The program's settings, one field per INI key. The nine keys of section State, the
 // recent files and the window's geometry are read at start and written at exit; URL, MSH,
-// LegacyCodePage, SaveEncoding, Priority and WriteChapters are shared by every running copy.
+// LegacyCodePage, SaveEncoding, Priority, WriteChapters and Language are shared by every
+// running copy.
 struct Settings {
     // [State]
     std::string LastDir;
@@ -41,6 +42,10 @@ struct Settings {
     int Priority = 0;
     // The cue tag also holds the track list as chapters (CTOC and CHAP frames).
     int WriteChapters = 1;
+    // [Interface]
+    // The language of the texts: "auto" follows the desktop's locale, "de" and "en" force one
+    // (see ChooseLanguage). Read once at start.
+    std::string Language = "auto";
 
     TimeFormat timeFormat() const { return MSH == 1 ? TimeFormat::Msh : TimeFormat::Msf; }
 };
