@@ -1,6 +1,7 @@
-// Turns resources/strings.de.tsv (number, TAB, name, TAB, UTF-8 text) into a C++ source file
-// that holds the texts (UTF-8), and a header that gives every entry its id (str::Name). Fails
-// the build on a malformed line, a duplicate number or name, or text that is not UTF-8.
+// Turns the string tables resources/strings.de.tsv and strings.en.tsv (number, TAB, name, TAB,
+// UTF-8 text) into a C++ source file that holds the texts of both languages (UTF-8), and a
+// header that gives every entry its id (str::Name). Fails the build on a malformed line, a
+// duplicate number or name, text that is not UTF-8, or tables whose entries differ.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -77,20 +78,18 @@ bool WriteIfChanged(const char* path, const std::string& generated) {
     return static_cast<bool>(file);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: " << argv[0] << " strings.tsv output.cpp output-ids.h\n";
-        return 2;
-    }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-        std::cerr << argv[1] << ": cannot open\n";
-        return 1;
-    }
-    std::map<int, std::string> table;
+struct Table {
+    std::map<int, std::string> texts;
     std::map<int, std::string> names;
+};
+
+// Reads one table; false (with the reason on standard error) for a malformed file.
+bool ReadTable(const char* path, Table& table) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::cerr << path << ": cannot open\n";
+        return false;
+    }
     std::set<std::string> usedNames;
     std::string line;
     int lineNumber = 0;
@@ -114,36 +113,76 @@ int main(int argc, char** argv) {
             number.find_first_not_of("0123456789") != std::string::npos || name.empty() ||
             !(name[0] >= 'A' && name[0] <= 'Z') ||
             std::find_if_not(name.begin(), name.end(), isNameChar) != name.end()) {
-            std::cerr << argv[1] << ":" << lineNumber
-                      << ": expected number, TAB, Name, TAB, text\n";
-            return 1;
+            std::cerr << path << ":" << lineNumber << ": expected number, TAB, Name, TAB, text\n";
+            return false;
         }
         if (!usedNames.insert(name).second) {
-            std::cerr << argv[1] << ":" << lineNumber << ": duplicate name " << name << "\n";
-            return 1;
+            std::cerr << path << ":" << lineNumber << ": duplicate name " << name << "\n";
+            return false;
         }
-        tab = nameTab;
         int id = std::stoi(number);
         std::string text;
-        if (!Unescape(line.substr(tab + 1), text)) {
-            std::cerr << argv[1] << ":" << lineNumber << ": bad escape\n";
-            return 1;
+        if (!Unescape(line.substr(nameTab + 1), text)) {
+            std::cerr << path << ":" << lineNumber << ": bad escape\n";
+            return false;
         }
         if (!tracklore::IsValidUtf8(text)) {
-            std::cerr << argv[1] << ":" << lineNumber << ": not UTF-8\n";
-            return 1;
+            std::cerr << path << ":" << lineNumber << ": not UTF-8\n";
+            return false;
         }
-        const std::string& bytes = text;
-        if (bytes.size() > 2046) {
-            std::cerr << argv[1] << ":" << lineNumber << ": text longer than 2046 bytes\n";
-            return 1;
+        if (text.size() > 2046) {
+            std::cerr << path << ":" << lineNumber << ": text longer than 2046 bytes\n";
+            return false;
         }
-        if (!table.emplace(id, bytes).second) {
-            std::cerr << argv[1] << ":" << lineNumber << ": duplicate number " << id << "\n";
-            return 1;
+        if (!table.texts.emplace(id, text).second) {
+            std::cerr << path << ":" << lineNumber << ": duplicate number " << id << "\n";
+            return false;
         }
-        names.emplace(id, name);
+        table.names.emplace(id, name);
     }
+    return true;
+}
+
+void WriteEntries(std::ostringstream& out, const char* arrayName, const char* countName,
+                  const Table& table) {
+    out << "const StringTableEntry " << arrayName << "[] = {\n";
+    for (const auto& [id, bytes] : table.texts) {
+        out << "    {" << id << ", " << CLiteral(bytes) << ", " << bytes.size() << "},\n";
+    }
+    out << "};\n\nconst std::size_t " << countName << " = " << table.texts.size() << ";\n\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::cerr << "usage: " << argv[0]
+                  << " strings.de.tsv strings.en.tsv output.cpp output-ids.h\n";
+        return 2;
+    }
+    Table german;
+    Table english;
+    if (!ReadTable(argv[1], german) || !ReadTable(argv[2], english)) {
+        return 1;
+    }
+    // Every language names the same entries: a text missing in one would show up empty.
+    if (german.names != english.names) {
+        for (const auto& [id, name] : german.names) {
+            auto it = english.names.find(id);
+            if (it == english.names.end() || it->second != name) {
+                std::cerr << argv[2] << ": entry " << id << " " << name
+                          << " missing or named otherwise\n";
+            }
+        }
+        for (const auto& [id, name] : english.names) {
+            if (!german.names.count(id)) {
+                std::cerr << argv[2] << ": entry " << id << " " << name << " not in " << argv[1]
+                          << "\n";
+            }
+        }
+        return 1;
+    }
+    const auto& names = german.names;
     std::ostringstream ids;
     ids << "// Generated from strings.de.tsv. Do not edit.\n"
         << "#pragma once\n\n"
@@ -163,18 +202,15 @@ int main(int argc, char** argv) {
     }
     ids << "}  // namespace str\n\n"
         << "}  // namespace tracklore\n";
-    if (!WriteIfChanged(argv[3], ids.str())) {
+    if (!WriteIfChanged(argv[4], ids.str())) {
         return 1;
     }
     std::ostringstream out;
-    out << "// Generated from strings.de.tsv. Do not edit.\n"
+    out << "// Generated from strings.de.tsv and strings.en.tsv. Do not edit.\n"
         << "#include \"resources/StringTableData.h\"\n\n"
-        << "namespace tracklore::detail {\n\n"
-        << "const StringTableEntry StringTableEntries[] = {\n";
-    for (const auto& [id, bytes] : table) {
-        out << "    {" << id << ", " << CLiteral(bytes) << ", " << bytes.size() << "},\n";
-    }
-    out << "};\n\nconst std::size_t StringTableEntryCount = " << table.size() << ";\n\n"
-        << "}  // namespace tracklore::detail\n";
-    return WriteIfChanged(argv[2], out.str()) ? 0 : 1;
+        << "namespace tracklore::detail {\n\n";
+    WriteEntries(out, "GermanEntries", "GermanEntryCount", german);
+    WriteEntries(out, "EnglishEntries", "EnglishEntryCount", english);
+    out << "}  // namespace tracklore::detail\n";
+    return WriteIfChanged(argv[3], out.str()) ? 0 : 1;
 }

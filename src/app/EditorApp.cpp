@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/DialogParts.h"
 #include "app/DocumentCommands.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
@@ -23,7 +24,31 @@
 
 namespace tracklore::app {
 
-namespace {}
+namespace {
+
+// Qt's own texts (file dialogs, the fields' context menus) and its number formats in the
+// program's language: Qt speaks English without a translation.
+void UseQtLanguage(Language language, QTranslator& qtTexts) {
+    if (language == Language::German) {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(&qtTexts);
+        }
+        return;
+    }
+    if (QLocale::system().language() != QLocale::English) {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+}
+
+}  // namespace
+
+Language EditorLanguage(const std::string& settingsPath) {
+    Settings stored;
+    ReadSettings(stored, settingsPath, false);
+    return ChooseLanguage(stored.Language, CurrentLocaleEnvironment());
+}
 
 // ---- Settings store --------------------------------------------------------------------
 
@@ -84,9 +109,9 @@ void SettingsStore::FileMaybeChanged() {
 // ---- Application -----------------------------------------------------------------------
 
 EditorApp::EditorApp(std::string settingsPath, std::string readmePath)
-    : store_(settings_, std::move(settingsPath)), readmePath_(std::move(readmePath)) {
-    SetUiStrings(session_.strings);
-}
+    : session_(doc_, settings_, ui_, UiStrings()),
+      store_(settings_, std::move(settingsPath)),
+      readmePath_(std::move(readmePath)) {}
 
 EditorApp::~EditorApp() {
     ui_.SetMainWindow(nullptr);
@@ -103,11 +128,16 @@ bool EditorApp::Start(const std::string& document) {
     window_ = std::make_unique<MainWindow>(session_, fonts_, readmePath_);
     ui_.SetMainWindow(window_.get());
     window_->SetSettingsStore(&store_);
+    // The main window's labels name their fields; other labels there show values.
+    FitLabels(window_.get(), true);
     QObject::connect(window_.get(), &MainWindow::Closing, window_.get(), [this] {
         closed_ = true;
         store_.Write(true);
     });
     window_->show();
+    // A message about the document is centred over the window where the window manager
+    // put it.
+    WaitUntilExposed(window_.get());
     // The document named on the command line; when it cannot be opened the window is asked
     // to close the normal way, which ends the program.
     if (!document.empty()) {
@@ -140,7 +170,7 @@ std::string ReadmePathFor(const std::string& executable) {
     if (FileExists(beside)) {
         return beside;
     }
-    // An installed program: bin/tracklore and share/tracklore/liesmich.txt.
+    // An installed program: bin/tracklore and share/tracklore/readme.txt (liesmich.txt).
     std::filesystem::path bin = std::filesystem::path(executable).parent_path();
     std::string installed = (bin.parent_path() / "share" / "tracklore" / name).string();
     if (FileExists(installed)) {
@@ -154,20 +184,19 @@ int RunEditor(int argc, char** argv, const std::function<void(EditorApp&)>& star
     const std::string document = CommandLineDocument(argc, const_cast<const char* const*>(argv));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tracklore"));
-    // The program speaks German whatever the desktop's language: Qt's own texts too (file
-    // dialogs, the fields' context menus).
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&qtTexts);
-    }
-    QGuiApplication::setDesktopFileName(QStringLiteral("tracklore"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tracklore.Tracklore"));
     std::string executable = RunningExecutablePath();
     if (executable.empty()) {
         executable = ToPath(QCoreApplication::applicationFilePath());
     }
-    EditorApp editor(SettingsFilePath(executable), ReadmePathFor(executable));
+    // The language is chosen once, before the first text is shown: German or English by the
+    // setting or the desktop's locale, for the program's texts and Qt's alike.
+    const std::string settingsPath = SettingsFilePath(executable);
+    const Language language = EditorLanguage(settingsPath);
+    SetUiStrings(StringTable::Of(language));
+    QTranslator qtTexts;
+    UseQtLanguage(language, qtTexts);
+    EditorApp editor(settingsPath, ReadmePathFor(executable));
     if (!editor.Start(document)) {
         return 0;
     }

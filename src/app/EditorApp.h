@@ -82,6 +82,10 @@ class EditorApp {
     bool closed_ = false;
 };
 
+// The language the editor speaks: the one the settings file at `settingsPath` forces, else the
+// desktop's (ChooseLanguage).
+Language EditorLanguage(const std::string& settingsPath);
+
 // Where the editor finds its read-me file: beside the executable, else in the data folder of
 // an installed program (../share/tracklore).
 std::string ReadmePathFor(const std::string& executablePath);

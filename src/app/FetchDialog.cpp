@@ -26,7 +26,7 @@ FetchDialog::FetchDialog(Session& session, const UiFonts& fonts, QWidget* parent
 
     auto* categoryLabel = new QLabel(Text(str::FetchCategoryLabel), this);
     place(categoryLabel, 7, 9, 45, 8);
-    category_ = new QComboBox(this);
+    category_ = new TypedTextComboBox(this);
     SetControlId(category_, 101);
     category_->setEditable(true);
     category_->setInsertPolicy(QComboBox::NoInsert);

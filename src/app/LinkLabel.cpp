@@ -1,22 +1,46 @@
 #include "app/LinkLabel.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QMouseEvent>
+#include <QPalette>
 
 namespace tracklore::app {
 
 namespace {
 const QColor LinkColour(0, 0, 128);
+constexpr int DarkFaceLightness = 128;
+}  // namespace
+
+QColor LinkColourOn(const QPalette& palette) {
+    if (palette.color(QPalette::Window).lightness() < DarkFaceLightness) {
+        return palette.color(QPalette::Link);
+    }
+    return LinkColour;
 }
 
 LinkLabel::LinkLabel(const QString& address, const QFont& underlinedFont, QWidget* parent)
     : QLabel(address, parent), address_(QUrl(address, QUrl::TolerantMode)) {
     setTextFormat(Qt::PlainText);
     setFont(underlinedFont);
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, LinkColour);
-    setPalette(colours);
+    TakeColour();
     setCursor(Qt::PointingHandCursor);
+}
+
+void LinkLabel::TakeColour() {
+    colouring_ = true;
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, LinkColourOn(colours));
+    setPalette(colours);
+    colouring_ = false;
+}
+
+void LinkLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    // A new theme: the face may have turned dark or light.
+    if (event->type() == QEvent::PaletteChange && !colouring_) {
+        TakeColour();
+    }
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {

@@ -513,7 +513,7 @@ void MainWindow::CreateControls() {
                      QRect(384, 16, 129, 19), true);
     genreLabel_ = label(str::AlbumGenreLabel, QRect(344, 43, 40, 16));
 
-    genreBox_ = new QComboBox(client_);
+    genreBox_ = new TypedTextComboBox(client_);  // its list opens at the genre shown
     SetControlId(genreBox_, IdGenre);
     genreBox_->setFont(fonts_.normal);
     genreBox_->setEditable(true);

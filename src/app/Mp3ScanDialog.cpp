@@ -92,6 +92,7 @@ Mp3ScanProgressDialog::Mp3ScanProgressDialog(Session& session, Mp3ScanJob& job,
                                              QWidget* parent)
     : CentredDialog(parent), session_(session), job_(job), opener_(std::move(opener)) {
     const DialogPlacer place = PrepareDialog(this, Text(str::ScanProgressCaption), fonts.normal);
+    MarkAsPassing(this);
     const DialogBaseUnits units = place.units;
 
     auto* group = new QGroupBox(Text(str::ScanProgressGroup), this);

@@ -2,9 +2,11 @@
 
 #include <QConicalGradient>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QRadialGradient>
 
 #include "app/QtText.h"
@@ -51,7 +53,8 @@ void PaintDisc(QPainter& p, QPointF centre, double radius, const QColor& ground)
 }  // namespace
 
 QPixmap TransferPicture() {
-    const QColor face(240, 240, 240);
+    // The disc's hole shows the dialog's face, light or dark.
+    const QColor face = QGuiApplication::palette().color(QPalette::Window);
     QPixmap picture(48, 32);
     picture.fill(Qt::transparent);
     QPainter p(&picture);

@@ -6,12 +6,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QThread>
 
+#include "app/DialogParts.h"
 #include "app/FragmentDialog.h"
 #include "app/MainWindow.h"
 #include "app/QtText.h"
@@ -114,7 +118,17 @@ int FilterPosition(const QStringList& filters, const QString& chosen) {
     return -1;
 }
 
+QString DefaultDocumentFolder() {
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (!music.isEmpty() && QFileInfo(music).isDir()) {
+        return music;
+    }
+    return QDir::homePath();
+}
+
 QtPlatform::QtPlatform() {
+    // Long tips of every window are shown wrapped.
+    qApp->installEventFilter(&tips_);
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto update = [this, clipboard] {
         const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
@@ -157,10 +171,12 @@ auto QtPlatform::OnUiThread(Fn&& fn) -> decltype(fn()) {
 }
 
 QWidget* QtPlatform::ActiveOwner() const {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
+    // A progress dialog goes as soon as its job has ended, often right after the message it
+    // raised: the message belongs to the window behind it.
+    if (QWidget* modal = LastingWindow(QApplication::activeModalWidget())) {
         return modal;
     }
-    if (QWidget* active = QApplication::activeWindow()) {
+    if (QWidget* active = LastingWindow(QApplication::activeWindow())) {
         return active;
     }
     return window_;
@@ -200,6 +216,10 @@ MsgResult QtPlatform::ShowMessage(const Message& message) {
             box.setEscapeButton(buttons.back());
         }
         box.exec();
+        // The keyboard goes back to the window in front: the owner, or a progress dialog
+        // that is still up (it hands it on to the owner when it goes).
+        QWidget* front = QApplication::activeModalWidget();
+        ReturnFocusTo(front ? front : box.parentWidget());
         QAbstractButton* clicked = box.clickedButton();
         for (std::size_t i = 0; i < choices.size(); ++i) {
             if (buttons[i] == clicked) {
@@ -226,9 +246,10 @@ std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogReques
         if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
             dialog.selectNameFilter(filters[request.filterIndex - 1]);
         }
-        if (!request.startDir.empty()) {
-            dialog.setDirectory(FromPath(request.startDir));
-        }
+        // Without a remembered folder the dialog starts in the user's music folder, not in
+        // whatever folder the program was started from.
+        dialog.setDirectory(request.startDir.empty() ? DefaultDocumentFolder()
+                                                     : FromPath(request.startDir));
         if (!request.proposedName.empty()) {
             dialog.selectFile(FromPath(FileNamePart(request.proposedName)));
             std::string folder = DirPart(request.proposedName);

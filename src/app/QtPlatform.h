@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "app/DialogParts.h"
 #include "app/ThreadHandOver.h"
 #include "flows/Mp3ScanFlow.h"
 #include "platform/Platform.h"
@@ -39,7 +40,7 @@ class QtPlatform : public QObject, public Platform, public FragmentChooser {
                               const std::vector<FragmentRow>& rows) override;
 
     // The window a message box or dialog belongs to: the active modal dialog, else the
-    // active window, else the main window.
+    // active window, else the main window; never a passing window (DialogParts.h).
     QWidget* ActiveOwner() const;
 
   private:
@@ -51,7 +52,12 @@ class QtPlatform : public QObject, public Platform, public FragmentChooser {
     bool clipboardHasText_ = false;
     // Carries calls from other threads out on the user-interface thread.
     HandOverReceiver receiver_;
+    LongTipWrapper tips_;
 };
+
+// Where a file dialog starts when no folder is remembered: the user's music folder (the
+// desktop's XDG music folder) when it exists, else the home folder.
+QString DefaultDocumentFolder();
 
 // Qt's filter text of a file dialog filter: "description (pattern pattern)"; "*.*" means
 // every file.

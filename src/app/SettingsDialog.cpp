@@ -1,6 +1,8 @@
 #include "app/SettingsDialog.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
 
 #include "model/Encoding.h"
 
@@ -27,6 +29,10 @@ namespace {
 
 constexpr int PriorityLowest = -2;
 constexpr int PriorityHighest = 2;
+
+// The choices of the language box, in its order, with the values the settings file holds.
+constexpr std::string_view LanguageValues[] = {LanguageSettingAutomatic, LanguageSettingGerman,
+                                               LanguageSettingEnglish};
 
 }  // namespace
 
@@ -133,8 +139,28 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     chapters_->setToolTip(Text(str::TipWriteChapters));
     place(chapters_, 13, 155, 216, 11);
 
+    // The language: read once at start, so a change shows from the next start on.
+    group(112, str::SettingsLanguageGroup, 7, 176, 229, 40);
+    QLabel* languageLabel = label(str::SettingsLanguageLabel, 13, 190, 45, 10);
+    language_ = new QComboBox(this);
+    SetControlId(language_, 113);
+    for (StringId choice : {str::LanguageAutomatic, str::LanguageGerman, str::LanguageEnglish}) {
+        language_->addItem(Text(choice));
+    }
+    const auto chosen = std::find(std::begin(LanguageValues), std::end(LanguageValues),
+                                  std::string_view(settings.Language));
+    language_->setCurrentIndex(
+        chosen == std::end(LanguageValues)
+            ? 0
+            : static_cast<int>(std::distance(std::begin(LanguageValues), chosen)));
+    language_->setToolTip(Text(str::TipLanguage));
+    // As wide as the address field: the first choice names what it does.
+    place(language_, 63, 188, 165, 12);
+    languageLabel->setBuddy(language_);
+    label(str::SettingsLanguageNote, 13, 203, 216, 10);
+
     // The CD databases asked by protocol: who asks, and where.
-    group(112, str::SettingsDatabaseGroup, 7, 177, 229, 77);
+    group(114, str::SettingsDatabaseGroup, 7, 220, 229, 77);
     auto databaseField = [&](StringId labelId, int id, const std::string& value, int y) {
         QLabel* text = label(labelId, 13, y + 2, 96, 10);
         auto* edit = new QLineEdit(FromText(value), this);
@@ -145,17 +171,17 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
         text->setBuddy(edit);
         return edit;
     };
-    email_ = databaseField(str::SettingsEmailLabel, 113, settings.Email, 189);
-    clientName_ = databaseField(str::SettingsClientNameLabel, 114, settings.ClientName, 205);
-    cddbAddress_ = databaseField(str::SettingsCddbAddressLabel, 115, settings.CddbAddress, 221);
+    email_ = databaseField(str::SettingsEmailLabel, 115, settings.Email, 232);
+    clientName_ = databaseField(str::SettingsClientNameLabel, 116, settings.ClientName, 248);
+    cddbAddress_ = databaseField(str::SettingsCddbAddressLabel, 117, settings.CddbAddress, 264);
     musicBrainzAddress_ =
-        databaseField(str::SettingsMusicBrainzAddressLabel, 116, settings.MusicBrainzAddress, 237);
+        databaseField(str::SettingsMusicBrainzAddressLabel, 118, settings.MusicBrainzAddress, 280);
 
     ok_ = MakeDialogButton(this, Text(str::SettingsOk), 1, Text(str::TipSettingsOk), true);
-    place(ok_, 69, 259, 50, 15);
+    place(ok_, 69, 302, 50, 15);
     cancel_ =
         MakeDialogButton(this, Text(str::SettingsCancel), 2, Text(str::TipSettingsCancel), false);
-    place(cancel_, 123, 259, 50, 15);
+    place(cancel_, 123, 302, 50, 15);
     connect(ok_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
 
@@ -167,14 +193,15 @@ SettingsDialog::SettingsDialog(Session& session, SettingsStore* store, const UiF
     setTabOrder(msh_, codePage_);
     setTabOrder(codePage_, saveEncoding_);
     setTabOrder(saveEncoding_, chapters_);
-    setTabOrder(chapters_, email_);
+    setTabOrder(chapters_, language_);
+    setTabOrder(language_, email_);
     setTabOrder(email_, clientName_);
     setTabOrder(clientName_, cddbAddress_);
     setTabOrder(cddbAddress_, musicBrainzAddress_);
     setTabOrder(musicBrainzAddress_, ok_);
     setTabOrder(ok_, cancel_);
 
-    setFixedSize(DialogSize(units, 243, 278));
+    setFixedSize(DialogSize(units, 243, 321));
     url_->setFocus();
 }
 
@@ -216,6 +243,11 @@ void SettingsDialog::accept() {
     settings.Priority = priority_->value();
     settings.MSH = msh_->isChecked() ? 1 : 0;
     settings.WriteChapters = chapters_->isChecked() ? 1 : 0;
+    // An unknown value in the file stays until another language is chosen.
+    const int language = language_->currentIndex();
+    if (language > 0 || ParseLanguageSetting(settings.Language)) {
+        settings.Language = std::string(LanguageValues[std::clamp(language, 0, 2)]);
+    }
     if (store_) {
         store_->Write(false);
     }

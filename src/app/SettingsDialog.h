@@ -19,8 +19,8 @@ class SettingsStore;
 StringId PriorityNameId(int priority);
 
 // "Einstellungen": the settings every running copy shares (the FreeDB address, the priority
-// of the MP3 scan, the time format, the encodings, the chapters of the cue tag, who asks the
-// CD databases and where). OK checks that the
+// of the MP3 scan, the time format, the encodings, the chapters of the cue tag, the language
+// of the next start, who asks the CD databases and where). OK checks that the
 // address holds both markers, stores the values and writes them to the settings file at once, where
 // the other running copies pick them up; Abbruch, Escape and the close box change nothing.
 class SettingsDialog : public CentredDialog {
@@ -42,6 +42,7 @@ class SettingsDialog : public CentredDialog {
     QLineEdit* ClientNameEdit() const { return clientName_; }
     QLineEdit* CddbAddressEdit() const { return cddbAddress_; }
     QLineEdit* MusicBrainzAddressEdit() const { return musicBrainzAddress_; }
+    QComboBox* LanguageBox() const { return language_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -63,6 +64,7 @@ class SettingsDialog : public CentredDialog {
     QLineEdit* clientName_ = nullptr;
     QLineEdit* cddbAddress_ = nullptr;
     QLineEdit* musicBrainzAddress_ = nullptr;
+    QComboBox* language_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

@@ -20,6 +20,7 @@ TransferDialog::TransferDialog(Session& session, const UiFonts& fonts, const Fet
       flags_(flags),
       options_(std::move(options)) {
     const DialogPlacer place = PrepareDialog(this, Text(str::TransferCaption), fonts.normal);
+    MarkAsPassing(this);
     const DialogBaseUnits units = place.units;
 
     auto* picture = new QLabel(this);

@@ -212,7 +212,15 @@ int FinishImport(CliApp& app, bool imported, const std::optional<std::string>& o
 }
 
 const StringTable& ConsoleStrings() {
-    return StringTable::German();
+    // As the editor: the language its settings force, else the desktop's; chosen once.
+    static const StringTable& table = []() -> const StringTable& {
+        Settings stored;
+        if (std::string path = EditorSettingsFile(); !path.empty()) {
+            ReadSettings(stored, path, false);
+        }
+        return StringTable::Of(ChooseLanguage(stored.Language, CurrentLocaleEnvironment()));
+    }();
+    return table;
 }
 
 std::string ConsoleText(StringId id, std::initializer_list<FormatArg> args) {

@@ -26,24 +26,23 @@ Mp3ScanHooks ScanHooks(Session& session) {
     Mp3ScanHooks hooks;
     hooks.offer = [&session](const ExtractOffer& offer) {
         MsgResult answer = MsgResult::No;
-        // "Nein" (go on searching) is the answer a box gives when nobody decides.
+        // Extracting what was found is the default answer, as for every Yes/No/Cancel question.
         switch (offer.kind) {
             case ExtractOffer::Kind::CueSheet:
                 answer = ShowStringMessage(session, str::CueSheetQuestion, {}, str::ScanCaption,
-                                           MsgButtons::YesNoCancel, MsgIcon::Question, 1);
+                                           MsgButtons::YesNoCancel, MsgIcon::Question, 0);
                 break;
             case ExtractOffer::Kind::CueSheetByWriter:
                 answer = ShowStringMessage(session, str::CueSheetByWriterQuestion, {offer.name},
                                            str::ScanCaption, MsgButtons::YesNoCancel,
-                                           MsgIcon::Question, 1);
+                                           MsgIcon::Question, 0);
                 break;
             case ExtractOffer::Kind::AlbumWrap:
                 answer = ShowStringMessage(session, str::AlbumWrapQuestion, {offer.name},
                                            str::ScanCaption, MsgButtons::YesNoCancel,
-                                           MsgIcon::Question, 1);
+                                           MsgIcon::Question, 0);
                 break;
             case ExtractOffer::Kind::Chapters:
-                // Chapters are what players show: taking them is the default.
                 answer = ShowStringMessage(session, str::ChaptersQuestion, {offer.count},
                                            str::ScanCaption, MsgButtons::YesNoCancel,
                                            MsgIcon::Question, 0);

@@ -10,8 +10,11 @@ struct StringTableEntry {
     std::size_t length;
 };
 
-// Sorted by id; generated at build time from resources/strings.de.tsv.
-extern const StringTableEntry StringTableEntries[];
-extern const std::size_t StringTableEntryCount;
+// Sorted by id; generated at build time from resources/strings.de.tsv and strings.en.tsv,
+// which hold the same entries.
+extern const StringTableEntry GermanEntries[];
+extern const std::size_t GermanEntryCount;
+extern const StringTableEntry EnglishEntries[];
+extern const std::size_t EnglishEntryCount;
 
 }  // namespace tracklore::detail

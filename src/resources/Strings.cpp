@@ -3,6 +3,7 @@
 #include <locale.h>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 
 #include <algorithm>
 
@@ -23,8 +24,53 @@ std::string_view StringTable::Text(StringId stringId) const {
 }
 
 const StringTable& StringTable::German() {
-    static const StringTable table(detail::StringTableEntries, detail::StringTableEntryCount);
+    static const StringTable table(detail::GermanEntries, detail::GermanEntryCount);
     return table;
+}
+
+const StringTable& StringTable::English() {
+    static const StringTable table(detail::EnglishEntries, detail::EnglishEntryCount);
+    return table;
+}
+
+const StringTable& StringTable::Of(Language language) {
+    return language == Language::German ? German() : English();
+}
+
+Language LanguageOfLocale(const LocaleEnvironment& environment) {
+    // LANGUAGE is a list of preferences ("de_DE:en"); its first entry counts.
+    std::string_view language = environment.language;
+    language = language.substr(0, language.find(':'));
+    for (std::string_view value :
+         {language, std::string_view(environment.lcAll), std::string_view(environment.lcMessages),
+          std::string_view(environment.lang)}) {
+        if (!value.empty()) {
+            return value.substr(0, 2) == "de" ? Language::German : Language::English;
+        }
+    }
+    return Language::English;
+}
+
+std::optional<Language> ParseLanguageSetting(std::string_view value) {
+    if (value == LanguageSettingGerman) {
+        return Language::German;
+    }
+    if (value == LanguageSettingEnglish) {
+        return Language::English;
+    }
+    return std::nullopt;
+}
+
+Language ChooseLanguage(std::string_view setting, const LocaleEnvironment& environment) {
+    return ParseLanguageSetting(setting).value_or(LanguageOfLocale(environment));
+}
+
+LocaleEnvironment CurrentLocaleEnvironment() {
+    auto get = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    return {get("LANGUAGE"), get("LC_ALL"), get("LC_MESSAGES"), get("LANG")};
 }
 
 namespace {

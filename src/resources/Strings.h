@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,9 @@ namespace detail {
 struct StringTableEntry;
 }
 
+// The languages the program speaks.
+enum class Language { German, English };
+
 // The texts of one language, by id. The table in effect is reached through the session (the
 // core) or the application (the Qt layer), so that another language is another table.
 class StringTable {
@@ -72,11 +76,38 @@ class StringTable {
 
     // The table built from resources/strings.de.tsv.
     static const StringTable& German();
+    // The table built from resources/strings.en.tsv.
+    static const StringTable& English();
+    static const StringTable& Of(Language language);
 
   private:
     const detail::StringTableEntry* entries_;
     std::size_t count_;
 };
+
+// The locale variables that name the user's language, as the environment holds them (empty:
+// not set).
+struct LocaleEnvironment {
+    std::string language;    // LANGUAGE: a ":"-separated list of preferences
+    std::string lcAll;       // LC_ALL
+    std::string lcMessages;  // LC_MESSAGES
+    std::string lang;        // LANG
+};
+LocaleEnvironment CurrentLocaleEnvironment();
+
+// The language of the desktop: the first of LANGUAGE's first entry, LC_ALL, LC_MESSAGES and
+// LANG that is set decides; German when it starts with "de", English otherwise (C, POSIX and
+// nothing set included).
+Language LanguageOfLocale(const LocaleEnvironment& environment);
+
+// The values of the language setting: "auto" (or anything else) follows the desktop.
+inline constexpr std::string_view LanguageSettingAutomatic = "auto";
+inline constexpr std::string_view LanguageSettingGerman = "de";
+inline constexpr std::string_view LanguageSettingEnglish = "en";
+std::optional<Language> ParseLanguageSetting(std::string_view value);
+
+// The language the program speaks: the one the setting forces, else the desktop's.
+Language ChooseLanguage(std::string_view setting, const LocaleEnvironment& environment);
 
 // Splits a "|"-separated list (filters, categories, genres) into its pieces, empty pieces kept.
 std::vector<std::string> SplitList(std::string_view text, char separator = '|');

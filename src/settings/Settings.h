@@ -16,8 +16,8 @@ constexpr const char* DefaultMusicBrainzAddress = "https://musicbrainz.org/ws/2/
 
 // The program's settings, one field per INI key. The nine keys of section State, the
 // recent files and the window's geometry are read at start and written at exit; URL, Email,
-// ClientName, CddbAddress, MusicBrainzAddress, MSH,
-// LegacyCodePage, SaveEncoding, Priority and WriteChapters are shared by every running copy.
+// ClientName, CddbAddress, MusicBrainzAddress, MSH, LegacyCodePage, SaveEncoding, Priority,
+// WriteChapters and Language are shared by every running copy.
 struct Settings {
     // [State]
     std::string LastDir;
@@ -53,6 +53,10 @@ struct Settings {
     int Priority = 0;
     // The cue tag also holds the track list as chapters (CTOC and CHAP frames).
     int WriteChapters = 1;
+    // [Interface]
+    // The language of the texts: "auto" follows the desktop's locale, "de" and "en" force one
+    // (see ChooseLanguage). Read once at start.
+    std::string Language = "auto";
 
     TimeFormat timeFormat() const { return MSH == 1 ? TimeFormat::Msh : TimeFormat::Msf; }
 };

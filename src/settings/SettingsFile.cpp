@@ -12,6 +12,7 @@
 #include "model/Cp1252.h"
 #include "model/SafeFile.h"
 #include "model/Text.h"
+#include "resources/Strings.h"
 #include "settings/IniFile.h"
 
 namespace tracklore {
@@ -29,12 +30,16 @@ constexpr std::string_view GeometryKey = "Geometry";
 std::string RecentFileKey(std::size_t index) {
     return "File" + std::to_string(index + 1);
 }
+constexpr std::string_view InterfaceSection = "Interface";
 
 // One key, bound to its field, so reading and writing walk the same table in the same order.
 struct TextKey {
     std::string_view section;
     std::string_view name;
     std::string Settings::*field;
+    // A key added after files were first written: while it holds this value and the file
+    // lacks it, it is not written, so such a file stays as it was (empty: always written).
+    std::string_view unwrittenDefault = {};
 };
 struct NumberKey {
     std::string_view section;
@@ -65,6 +70,7 @@ void ForEachKey(bool withState, Fn&& fn) {
     fn(NumberKey{FormatsSection, "SaveEncoding", &Settings::SaveEncoding});
     fn(NumberKey{ScanSection, "Priority", &Settings::Priority});
     fn(NumberKey{ScanSection, "WriteChapters", &Settings::WriteChapters});
+    fn(TextKey{InterfaceSection, "Language", &Settings::Language, LanguageSettingAutomatic});
 }
 
 bool FolderWritable(const std::string& folder) {
@@ -164,7 +170,12 @@ bool WriteSettings(const Settings& settings, const std::string& path, bool withS
     file.Load(path);  // a missing file starts empty
     ForEachKey(withState, [&](auto key) {
         if constexpr (std::is_same_v<decltype(key), TextKey>) {
-            file.Set(key.section, key.name, settings.*key.field);
+            const std::string& value = settings.*key.field;
+            if (!key.unwrittenDefault.empty() && value == key.unwrittenDefault &&
+                !file.Get(key.section, key.name)) {
+                return;
+            }
+            file.Set(key.section, key.name, value);
         } else {
             file.Set(key.section, key.name, std::to_string(settings.*key.field));
         }

@@ -16,8 +16,10 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 }  // namespace
 
 // The GUI tests run on Qt's offscreen platform with one application object for the process.
+// They speak German whatever the locale they run in; a test of English asks for it.
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("LANGUAGE", "de", 1);
     qInstallMessageHandler(QuietMessages);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);

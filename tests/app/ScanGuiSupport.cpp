@@ -41,6 +41,14 @@ void ModalDriver::Poll() {
             chain.push_back(w);
         }
     }
+    // A progress dialog does not own the message that comes up over it, yet it came first.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top != modal && top->isModal() && top->isVisible() &&
+            top->property("passingWindow").toBool() && !Known(top) &&
+            std::find(chain.begin(), chain.end(), top) == chain.end()) {
+            chain.insert(chain.begin() + 1, top);
+        }
+    }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         known_.emplace_back(*it);
         Take(*it);

@@ -77,7 +77,7 @@ TEST(SettingsDialog, ShowsTheSharedSettingsLaidOutFromDialogUnits) {
         groups << group->title();
         EXPECT_TRUE(group->font().bold());
     }
-    EXPECT_EQ(groups, (QStringList{"FreeDB", "MP3 Scan", "Formate", "CD-Datenbanken"}));
+    EXPECT_EQ(groups, (QStringList{"FreeDB", "MP3 Scan", "Formate", "Sprache", "CD-Datenbanken"}));
     QStringList labels;
     for (QLabel* label : dialog->findChildren<QLabel*>()) {
         labels << label->text();
@@ -99,11 +99,11 @@ TEST(SettingsDialog, ShowsTheSharedSettingsLaidOutFromDialogUnits) {
 
     // Places follow the dialog units of the dialog font.
     const DialogBaseUnits units = BaseUnitsOf(f.editor.app().Fonts().normal);
-    EXPECT_EQ(dialog->size(), DialogSize(units, 243, 278));
+    EXPECT_EQ(dialog->size(), DialogSize(units, 243, 321));
     EXPECT_EQ(dialog->UrlEdit()->geometry(), DialogRect(units, 63, 16, 165, 12));
     EXPECT_EQ(dialog->PriorityBar()->geometry(), DialogRect(units, 87, 68, 69, 19));
     EXPECT_EQ(dialog->ChaptersBox()->geometry(), DialogRect(units, 13, 155, 216, 11));
-    EXPECT_EQ(dialog->OkButton()->geometry(), DialogRect(units, 69, 259, 50, 15));
+    EXPECT_EQ(dialog->OkButton()->geometry(), DialogRect(units, 69, 302, 50, 15));
 
     // Every position of the bar has its name.
     const char* names[] = {"sehr niedrig", "niedrig", "normal", "hoch", "sehr hoch"};

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include "GuiSupport.h"
@@ -8,6 +11,7 @@
 #include "app/DocumentCommands.h"
 #include "model/SafeFile.h"
 #include "settings/SettingsFile.h"
+#include "support/RunCommand.h"
 
 namespace tracklore::app::test {
 namespace {
@@ -135,6 +139,59 @@ TEST(Startup, ReadmeIsFoundBesideTheProgramOrInItsDataFolder) {
               dir.file("usr/share/tracklore/liesmich.txt"));
     dir.Write("usr/bin/liesmich.txt", "y");
     EXPECT_EQ(ReadmePathFor(dir.file("usr/bin/tracklore")), dir.file("usr/bin/liesmich.txt"));
+}
+
+// English, chosen by the settings file or the locale: the window, its messages, the read-me
+// and the command line's help speak it.
+TEST(Startup, EnglishByTheSettingOrTheLocale) {
+    EXPECT_EQ(EditorLanguage(Editor("[Interface]\nLanguage=en\n").settingsPath()),
+              Language::English);  // over the tests' German locale
+    EXPECT_EQ(EditorLanguage(Editor().settingsPath()), Language::German);
+
+    SetUiStrings(StringTable::English());
+    struct BackToGerman {
+        ~BackToGerman() { SetUiStrings(StringTable::German()); }
+    } backToGerman;
+    tracklore::test::TempDir installed;
+    installed.Write("usr/share/tracklore/liesmich.txt", "x");
+    installed.Write("usr/share/tracklore/readme.txt", "y");
+    EXPECT_EQ(ReadmePathFor(installed.file("usr/bin/tracklore")),
+              installed.file("usr/share/tracklore/readme.txt"));
+
+    Editor editor;
+    ASSERT_TRUE(editor.Start(editor.WriteCue("a.cue", 3, 500)));
+    QStringList menus;
+    for (QAction* menu : editor.window().menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Help"}));
+    QStringList file;
+    for (QAction* action : editor.window().menuBar()->actions()[0]->menu()->actions()) {
+        file << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    EXPECT_EQ(file,
+              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "&Save\tCtrl+S", "Save &As...",
+                           "-", "&Import", "&Export", "-", "Se&ttings...", "-", "E&xit\tAlt+F4"}));
+    PressKey(editor.window().AlbumTitleEdit(), Qt::Key_X);
+    ModalScript script;
+    script.Answer(QMessageBox::Cancel);
+    editor.window().CommandAction(cmd::New)->trigger();
+    ASSERT_EQ(script.seen.size(), 1u);
+    EXPECT_EQ(script.seen[0].title, "Confirm");
+    EXPECT_EQ(script.seen[0].text,
+              "The current file has unsaved changes. Do you want to save them first?");
+
+    auto help = [](const char* lang) {
+        return tracklore::test::RunCommand(
+            {TRACKLORE_CLI, "--help"}, "",
+            {{"LANGUAGE", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", lang}});
+    };
+    const auto english = help("en_US.UTF-8");
+    EXPECT_EQ(english.status, 0);
+    EXPECT_EQ(english.out.rfind("Usage: tracklore-cli COMMAND [OPTIONS]\n\nCommands:\n", 0), 0u)
+        << english.out;
+    EXPECT_NE(english.out.find("  show [--json] [--msh] FILE\n"), std::string::npos);
+    EXPECT_EQ(help("de_DE.UTF-8").out.rfind("Aufruf: tracklore-cli BEFEHL", 0), 0u);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST(Mp3Scan, ArchiveAndMediaSignatures) {
 }
 
 TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
-    // Without the writer's name: question 1063; its default answer is No.
+    // Without the writer's name: question 1063; its default answer is Yes.
     ScanRun plain;
     plain.f.ui.AnswerNext(MsgResult::Yes);
     plain.Run(CueTag(Cue, std::nullopt) + TwoTracks());
@@ -85,7 +85,7 @@ TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
     EXPECT_EQ(question.captionId, 1053);
     EXPECT_EQ(question.buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(question.icon, MsgIcon::Question);
-    EXPECT_EQ(question.DefaultAnswer(), MsgResult::No);
+    EXPECT_EQ(question.DefaultAnswer(), MsgResult::Yes);
     // The cue sheet is the result: the ID3v1 records behind it are not offered.
     EXPECT_TRUE(plain.f.ui.fragmentDialogs.empty());
     EXPECT_TRUE(plain.job.trackListBuilt);
@@ -104,6 +104,7 @@ TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
     named.f.ui.AnswerNext(MsgResult::Yes);
     named.Run(CueTag(Cue, std::string(VersionText)) + TwoTracks());
     ASSERT_EQ(named.f.ui.MessageIds(), std::vector<int>{1064});
+    EXPECT_EQ(named.f.ui.messages[0].DefaultAnswer(), MsgResult::Yes);
     EXPECT_NE(named.f.ui.messages[0].text.find("geschrieben von Tracklore v1.6."),
               std::string::npos);
     EXPECT_EQ(named.f.doc.trackCount, 2);
@@ -112,6 +113,7 @@ TEST(Mp3Scan, CueSheetInTheTagIsOffered) {
 TEST(Mp3Scan, AnswersToTheCueSheetQuestion) {
     // No: the search goes on with the ID3v1 records.
     ScanRun no;
+    no.f.ui.AnswerNext(MsgResult::No);
     no.Run(CueTag(Cue, std::nullopt) + TwoTracks());
     EXPECT_EQ(no.f.ui.MessageIds(), std::vector<int>{1063});
     EXPECT_EQ(no.f.ui.fragmentDialogs.size(), 1u);
@@ -162,7 +164,7 @@ TEST(Mp3Scan, AlbumWrapHeaderIsOfferedBeforeTheCueSheet) {
     yes.Run(album());
     ASSERT_EQ(yes.f.ui.MessageIds(), std::vector<int>{1065});
     EXPECT_NE(yes.f.ui.messages[0].text.find("Albumname: Greatest."), std::string::npos);
-    EXPECT_EQ(yes.f.ui.messages[0].DefaultAnswer(), MsgResult::No);
+    EXPECT_EQ(yes.f.ui.messages[0].DefaultAnswer(), MsgResult::Yes);
     EXPECT_TRUE(yes.job.trackListBuilt);
     EXPECT_TRUE(yes.f.ui.fragmentDialogs.empty());
     ASSERT_EQ(yes.f.doc.trackCount, 2);
@@ -182,6 +184,7 @@ TEST(Mp3Scan, AlbumWrapHeaderIsOfferedBeforeTheCueSheet) {
     // Cancel: the cue sheet of the same chunk is still asked about, then the scan stops.
     ScanRun cancel;
     cancel.f.ui.AnswerNext(MsgResult::Cancel);
+    cancel.f.ui.AnswerNext(MsgResult::No);
     cancel.Run(album());
     EXPECT_EQ(cancel.f.ui.MessageIds(), (std::vector<int>{1065, 1063}));
     EXPECT_TRUE(cancel.f.ui.fragmentDialogs.empty());

@@ -101,11 +101,11 @@ TEST(CliScanMp3, CueSheetInTheTag) {
     std::string path =
         dir.Write("live.mp3", CueTag(cue, std::string("Tracklore v1.6")) +
                                   TaggedTrack(3, "A", "B") + TaggedTrack(3, "C", "D"));
-    // Without an answer the question takes its default, No: the split follows.
+    // Without an answer the question takes its default, Yes: the sheet is the result.
     auto asked = RunCli({"scan-mp3", "--json", path});
     ASSERT_EQ(asked.status, 0) << asked.err;
     EXPECT_NE(asked.err.find("geschrieben von Tracklore v1.6."), std::string::npos);
-    EXPECT_EQ(nlohmann::json::parse(asked.out)["tracks"].size(), 2u);
+    EXPECT_EQ(nlohmann::json::parse(asked.out)["tracks"].size(), 1u);
 
     auto yes = RunCli({"scan-mp3", "--yes", "--json", path});
     ASSERT_EQ(yes.status, 0) << yes.err;

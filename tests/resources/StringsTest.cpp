@@ -94,5 +94,41 @@ TEST(Messages, DefaultButtons) {
     EXPECT_EQ(m.DefaultAnswer(), MsgResult::Ok);
 }
 
+// The language from the locale variables and the setting: LANGUAGE's first entry, then
+// LC_ALL, LC_MESSAGES and LANG; the first one set decides; "de..." is German, all else English.
+TEST(Language, ChosenFromSettingAndLocale) {
+    const auto de = Language::German;
+    const auto en = Language::English;
+    struct Case {
+        const char* setting;
+        LocaleEnvironment environment;  // LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+        Language expected;
+    } cases[] = {
+        {"auto", {"", "", "", "de_DE.UTF-8"}, de},
+        {"auto", {"", "", "", "en_US.UTF-8"}, en},
+        {"auto", {"", "", "", "C.UTF-8"}, en},
+        {"auto", {"", "", "", "POSIX"}, en},
+        {"auto", {"", "", "", ""}, en},
+        {"auto", {"", "", "", "fr_FR.UTF-8"}, en},
+        {"auto", {"de:en", "", "", "en_US.UTF-8"}, de},
+        {"auto", {"en_GB:de", "C", "de_DE", "de_DE.UTF-8"}, en},
+        {"auto", {":de", "", "", "en_US.UTF-8"}, en},
+        {"auto", {"", "C.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8"}, en},
+        {"auto", {"", "de_AT.UTF-8", "en_US.UTF-8", "en_US.UTF-8"}, de},
+        {"auto", {"", "", "de_CH.UTF-8", "C.UTF-8"}, de},
+        {"", {"", "", "", "de_DE.UTF-8"}, de},
+        {"fr", {"", "", "", "C.UTF-8"}, en},
+        {"de", {"", "", "", "C.UTF-8"}, de},
+        {"en", {"de_DE", "de_DE", "de_DE", "de_DE.UTF-8"}, en},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChooseLanguage(c.setting, c.environment), c.expected)
+            << c.setting << " / " << c.environment.language << " / " << c.environment.lcAll << " / "
+            << c.environment.lcMessages << " / " << c.environment.lang;
+    }
+    EXPECT_EQ(StringTable::Of(en).Text(str::ErrorCaption), "Error");
+    EXPECT_EQ(StringTable::Of(de).Text(str::ErrorCaption), "Fehler");
+}
+
 }  // namespace
 }  // namespace tracklore

@@ -12,8 +12,37 @@
 
 namespace tracklore::test {
 
-CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& input) {
+namespace {
+// The tests check German texts: tracklore-cli, started by them, speaks German whatever the
+// locale of the test run (C.UTF-8 would choose English). Set before main, so before any
+// thread reads the environment.
+const bool germanForTheProgramsStarted = setenv("LANGUAGE", "de", 1) == 0;
+}  // namespace
+
+CommandResult RunCommand(const std::vector<std::string>& argv, const std::string& input,
+                         const Environment& environment) {
     CommandResult result;
+    // The child's environment is built before the fork: only exec runs in the child.
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        std::string variable = *entry;
+        std::string name = variable.substr(0, variable.find('='));
+        bool replaced = false;
+        for (const auto& [setName, value] : environment) {
+            replaced = replaced || setName == name;
+        }
+        if (!replaced) {
+            variables.push_back(std::move(variable));
+        }
+    }
+    for (const auto& [name, value] : environment) {
+        variables.push_back(name + "=" + value);
+    }
+    std::vector<char*> envp;
+    for (auto& variable : variables) {
+        envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 ||
         pipe2(errPipe, O_CLOEXEC) != 0) {
@@ -29,7 +58,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const std::string
             args.push_back(const_cast<char*>(a.c_str()));
         }
         args.push_back(nullptr);
-        execvp(args[0], args.data());
+        execvpe(args[0], args.data(), envp.data());
         _exit(127);
     }
     close(inPipe[0]);
