@@ -1,7 +1,7 @@
 #include "cli/Cli.h"
 #include "export/Export.h"
-#include "flows/DocumentFlow.h"
 #include "flows/ExportFlow.h"
+#include "flows/DocumentFlow.h"
 
 namespace tracklore::cli {
 namespace {

@@ -3,8 +3,8 @@
 #include "cli/CancelOnInterrupt.h"
 #include "cli/Cli.h"
 #include "flows/DocumentFlow.h"
-#include "flows/FreeDbFlow.h"
 #include "freedb/Fetch.h"
+#include "flows/FreeDbFlow.h"
 #include "model/Cp1252.h"
 #include "model/Text.h"
 

@@ -21,7 +21,7 @@ bool ApplyDatabaseOptions(const Arguments& args, CliApp& app, LookupSources& sou
     if (auto server = args.Value("--server")) {
         // One address can only be one database's.
         if (server->empty() || sources == LookupSources::Both) {
-            status = UsageError(str::CliSourceValues);
+            status = UsageError(str::CliServerNeedsSource);
             return false;
         }
         (sources == LookupSources::Gnudb ? app.settings.CddbAddress

@@ -77,7 +77,9 @@ TEST(SettingsFile, FirstStartUsesDefaultsAndExitWritesEveryKeyInOrder) {
               "ScanArchives=1\nLastSaveFilter=1\nLastExportFilter=1\nSearchKeep=0\n\n"
               "[FreeDB]\nURL=" +
                   settings.URL +
-                  "\n\n"
+                  "\nEmail=\nClientName=Tracklore\n"
+                  "CddbAddress=https://gnudb.gnudb.org/~cddb/cddb.cgi\n"
+                  "MusicBrainzAddress=https://musicbrainz.org/ws/2/\n\n"
                   "[Formats]\nMSH=0\nLegacyCodePage=WINDOWS-1252\nSaveEncoding=0\n\n"
                   "[MP3Scan]\nPriority=0\nWriteChapters=1\n");
 }
