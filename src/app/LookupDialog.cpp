@@ -193,6 +193,7 @@ void LookupDialog::Finished(LookupOutcome outcome) {
         list_->resizeColumnToContents(column);
     }
     list_->setEnabled(true);
+    listed_ = true;
     list_->setCurrentItem(list_->topLevelItem(0));
     apply_->setDefault(true);
     list_->setFocus();

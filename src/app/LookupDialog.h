@@ -39,6 +39,8 @@ class LookupDialog : public CentredDialog {
     QPushButton* ApplyButton() const { return apply_; }
     QPushButton* CancelButton() const { return cancel_; }
     bool Running() const { return runner_.Running(); }
+    // The look-up has ended and its candidates are listed.
+    bool Listed() const { return listed_; }
     const std::vector<Candidate>& Candidates() const { return candidates_; }
 
     // Fills the track list from the selected candidate and closes the dialog.
@@ -60,6 +62,7 @@ class LookupDialog : public CentredDialog {
     std::vector<Candidate> candidates_;
     JobRunner runner_;
     bool closePending_ = false;
+    bool listed_ = false;
 
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;

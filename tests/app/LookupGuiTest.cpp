@@ -106,7 +106,11 @@ TEST(LookupCommand, FillsTheTextsOfACueSheetOrFolderScanAndKeepsTheStarts) {
         script.Then([&](QWidget* modal) {
             auto* dialog = qobject_cast<LookupDialog*>(modal);
             ASSERT_NE(dialog, nullptr);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 20000));
+            if (!QTest::qWaitFor([&] { return dialog->Listed(); }, 20000)) {
+                ADD_FAILURE() << "no candidates listed";
+                dialog->reject();
+                return;
+            }
             ASSERT_EQ(dialog->Candidates().size(), 2u);
             EXPECT_EQ(dialog->Candidates()[0].source, DatabaseSource::Gnudb);
             dialog->CandidateList()->setCurrentItem(
