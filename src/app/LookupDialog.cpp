@@ -78,6 +78,11 @@ class EmailDialog : public CentredDialog {
 
 }  // namespace
 
+QString DatabaseSourceText(DatabaseSource source) {
+    return Text(source == DatabaseSource::Gnudb ? str::SearchSourceGnudb
+                                                : str::SearchSourceMusicBrainz);
+}
+
 bool EnsureDatabaseEmail(Session& session, SettingsStore* store, QWidget* owner) {
     if (!DatabaseEmailMissing(session.settings)) {
         return true;
@@ -177,7 +182,7 @@ void LookupDialog::Finished(LookupOutcome outcome) {
     for (std::size_t i = 0; i < candidates_.size(); ++i) {
         const Candidate& candidate = candidates_[i];
         QString tracks = QString::number(candidate.TrackCount());
-        auto* item = new QTreeWidgetItem({FromText(DatabaseSourceName(candidate.source)),
+        auto* item = new QTreeWidgetItem({DatabaseSourceText(candidate.source),
                                           FromText(candidate.artist + " / " + candidate.title),
                                           FromText(candidate.year), tracks, MatchText(candidate)});
         if (candidate.trackCountDifference != 0) {

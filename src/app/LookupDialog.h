@@ -18,6 +18,9 @@ namespace tracklore::app {
 
 class SettingsStore;
 
+// The name of a database as the window shows it ("gnudb", "MusicBrainz").
+QString DatabaseSourceText(DatabaseSource source);
+
 // Asks for the e-mail address the CD databases want, with a short explanation, when the
 // setting is empty. The address given is stored and written to the settings file at once.
 // False when the person cancels (then nothing is asked of the databases).

@@ -259,7 +259,7 @@ void SearchDialog::SelectionChanged() {
         status_->setText(FromText(session_.Format(
             str::SearchHitStatusFormat,
             {static_cast<long long>(index) + 1, static_cast<long long>(hits_.size()),
-             DatabaseSourceName(hit.source), hit.id, hit.discId})));
+             ToText(DatabaseSourceText(hit.source)), hit.id, hit.discId})));
         return;
     }
     status_->setText(FromText(SearchStatusText(results_, index, session_.strings)));
