@@ -34,8 +34,10 @@ QString MatchText(const Candidate& candidate) {
 // The e-mail question: the explanation, the field, OK and Cancel.
 class EmailDialog : public CentredDialog {
   public:
-    EmailDialog(Session& session, QWidget* owner) : CentredDialog(owner), session_(session) {
+    EmailDialog(Session& session, const UiFonts& fonts, QWidget* owner)
+        : CentredDialog(owner), session_(session) {
         setWindowTitle(Text(str::LookupEmailCaption));
+        setFont(fonts.normal);
         setWindowFlag(Qt::WindowContextHelpButtonHint, false);
         auto* layout = new QVBoxLayout(this);
         auto* explanation =
@@ -83,11 +85,12 @@ QString DatabaseSourceText(DatabaseSource source) {
                                                 : str::SearchSourceMusicBrainz);
 }
 
-bool EnsureDatabaseEmail(Session& session, SettingsStore* store, QWidget* owner) {
+bool EnsureDatabaseEmail(Session& session, SettingsStore* store, const UiFonts& fonts,
+                         QWidget* owner) {
     if (!DatabaseEmailMissing(session.settings)) {
         return true;
     }
-    EmailDialog dialog(session, owner);
+    EmailDialog dialog(session, fonts, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
@@ -241,7 +244,7 @@ bool RunLookup(Session& session, SettingsStore* store, const UiFonts& fonts, QWi
         ReportLookupOutcome(session, nothingToAsk);
         return false;
     }
-    if (!EnsureDatabaseEmail(session, store, owner)) {
+    if (!EnsureDatabaseEmail(session, store, fonts, owner)) {
         return false;
     }
     LookupDialog dialog(session, fonts, owner, DatabaseClientFromSettings(session.settings));

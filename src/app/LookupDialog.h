@@ -24,7 +24,8 @@ QString DatabaseSourceText(DatabaseSource source);
 // Asks for the e-mail address the CD databases want, with a short explanation, when the
 // setting is empty. The address given is stored and written to the settings file at once.
 // False when the person cancels (then nothing is asked of the databases).
-bool EnsureDatabaseEmail(Session& session, SettingsStore* store, QWidget* owner);
+bool EnsureDatabaseEmail(Session& session, SettingsStore* store, const UiFonts& fonts,
+                         QWidget* owner);
 
 // "Diese CD nachschlagen": asks gnudb and MusicBrainz for the open track list's table of
 // contents on a job (progress and cancel in the dialog), lists every candidate (source,

@@ -172,7 +172,7 @@ void SearchDialog::Search() {
 }
 
 void SearchDialog::SearchByProtocol(const std::string& words) {
-    if (!EnsureDatabaseEmail(session_, store_, this)) {
+    if (!EnsureDatabaseEmail(session_, store_, fonts_, this)) {
         return;
     }
     searching_ = true;
