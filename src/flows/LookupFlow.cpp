@@ -96,7 +96,10 @@ CandidateApplied ApplyCandidate(TrackList& list, const Candidate& candidate) {
     list.cd.title = candidate.title;
     list.cd.artist = candidate.artist;
     list.cd.artistByDefault = false;
-    list.cd.year = candidate.year;
+    // A database that names no year or genre leaves the list's own.
+    if (!candidate.year.empty()) {
+        list.cd.year = candidate.year;
+    }
     if (!candidate.genre.empty()) {
         list.cd.genre = candidate.genre;
     }

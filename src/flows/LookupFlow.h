@@ -40,9 +40,9 @@ struct CandidateApplied {
     bool trackCountDiffers = false;
 };
 
-// Fills album title, artist, year, genre (when the candidate has one) and each track's title
-// and performer of the tracks both have; the starts, lengths and every other field stay.
-// Texts longer than a field are cut as every field cuts them. Pure: no session, no window.
+// Fills album title, artist, year and genre (these two when the candidate has them) and each
+// track's title and performer of the tracks both have; the starts, lengths and every other field
+// stay. Texts longer than a field are cut as every field cuts them. Pure: no session, no window.
 CandidateApplied ApplyCandidate(TrackList& list, const Candidate& candidate);
 
 // The flow's end of a look-up that the user chose `candidate` from: ApplyCandidate on the
