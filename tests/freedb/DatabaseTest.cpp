@@ -455,7 +455,7 @@ TEST(CliDatabase, LookupPicksACandidateSearchPrintsHitsAndARefusalFails) {
     EXPECT_EQ(json["tracks"][13]["title"], "Lied 14 \u00fcber Gr\u00f6\u00dfe");
     EXPECT_EQ(json["tracks"][14]["title"], "");  // the candidate has one track less: said so
     EXPECT_EQ(json["tracks"][14]["start"], 235590);
-    EXPECT_NE(picked.err.find("14 Tracks"), std::string::npos) << picked.err;
+    EXPECT_NE(picked.err.find("14 Track(s)"), std::string::npos) << picked.err;
 
     auto beyond = cli(
         {"lookup", input, "--source", "gnudb", "--server", cddb, "--email", email, "--pick", "3"});
