@@ -222,7 +222,7 @@ void LookupDialog::ApplySelected() {
     if (index < 0 || index >= static_cast<int>(candidates_.size())) {
         return;
     }
-    ApplyCandidateToDocument(session_, candidates_[static_cast<std::size_t>(index)]);
+    chosen_ = index;
     QDialog::accept();
 }
 
@@ -248,7 +248,11 @@ bool RunLookup(Session& session, SettingsStore* store, const UiFonts& fonts, QWi
         return false;
     }
     LookupDialog dialog(session, fonts, owner, DatabaseClientFromSettings(session.settings));
-    return dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() != QDialog::Accepted || !dialog.Chosen()) {
+        return false;
+    }
+    ApplyCandidateToDocument(session, *dialog.Chosen());
+    return true;
 }
 
 }  // namespace tracklore::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "app/DialogParts.h"
@@ -30,8 +31,8 @@ bool EnsureDatabaseEmail(Session& session, SettingsStore* store, const UiFonts& 
 // "Diese CD nachschlagen": asks gnudb and MusicBrainz for the open track list's table of
 // contents on a job (progress and cancel in the dialog), lists every candidate (source,
 // artist / title, year, tracks, how well the table of contents matched), and fills the texts
-// of the track list from the one the person takes; starts and lengths stay. The dialog reads
-// the document while the job runs and changes it only when a candidate is taken.
+// of the track list from the one the person takes; starts and lengths stay. The dialog only
+// reads the document; RunLookup applies the candidate taken once the dialog has closed.
 class LookupDialog : public CentredDialog {
     Q_OBJECT
 
@@ -47,8 +48,13 @@ class LookupDialog : public CentredDialog {
     bool Listed() const { return listed_; }
     const std::vector<Candidate>& Candidates() const { return candidates_; }
 
-    // Fills the track list from the selected candidate and closes the dialog.
+    // Takes the selected candidate and closes the dialog; RunLookup then fills the track list
+    // from it, so that a message about it shows over the main window.
     void ApplySelected();
+    // The candidate taken, or nothing.
+    const Candidate* Chosen() const {
+        return chosen_ < 0 ? nullptr : &candidates_[static_cast<std::size_t>(chosen_)];
+    }
     // Abbrechen, Escape and the close box: a running look-up is stopped first.
     void reject() override;
 
@@ -67,6 +73,7 @@ class LookupDialog : public CentredDialog {
     JobRunner runner_;
     bool closePending_ = false;
     bool listed_ = false;
+    std::ptrdiff_t chosen_ = -1;
 
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
