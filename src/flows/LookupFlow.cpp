@@ -126,6 +126,22 @@ CandidateApplied ApplyCandidateToDocument(Session& session, const Candidate& can
     return applied;
 }
 
+namespace {
+// One error box per database that failed; LookupNothingFound when none failed and nothing
+// was found. True when an error was shown.
+bool ReportProblems(Session& session, const std::vector<DatabaseProblem>& problems,
+                    bool foundNothing) {
+    bool shown = false;
+    for (const DatabaseProblem& problem : problems) {
+        shown = ShowProblem(session, problem) || shown;
+    }
+    if (!shown && foundNothing) {
+        ShowInfo(session, str::LookupNothingFound);
+    }
+    return shown;
+}
+}  // namespace
+
 bool ReportLookupOutcome(Session& session, const LookupOutcome& outcome) {
     if (outcome.cancelled) {
         return false;
@@ -134,14 +150,7 @@ bool ReportLookupOutcome(Session& session, const LookupOutcome& outcome) {
         ShowError(session, str::LookupNoToc);
         return true;
     }
-    bool shown = false;
-    for (const DatabaseProblem& problem : outcome.problems) {
-        shown = ShowProblem(session, problem) || shown;
-    }
-    if (!shown && outcome.candidates.empty()) {
-        ShowInfo(session, str::LookupNothingFound);
-    }
-    return shown;
+    return ReportProblems(session, outcome.problems, outcome.candidates.empty());
 }
 
 std::string CandidateLine(const Candidate& candidate, const StringTable& strings) {
@@ -187,14 +196,7 @@ bool ReportSearchProblems(Session& session, const DatabaseSearchOutcome& outcome
     if (outcome.cancelled) {
         return false;
     }
-    bool shown = false;
-    for (const DatabaseProblem& problem : outcome.problems) {
-        shown = ShowProblem(session, problem) || shown;
-    }
-    if (!shown && outcome.hits.empty()) {
-        ShowInfo(session, str::LookupNothingFound);
-    }
-    return shown;
+    return ReportProblems(session, outcome.problems, outcome.hits.empty());
 }
 
 }  // namespace tracklore

@@ -369,21 +369,30 @@ std::vector<DatabaseHit> ParseMusicBrainzSearch(std::string_view json) {
 }
 
 namespace {
-// Reads one look-up answer: found, not found (404: nothing) or not understood.
-bool ReadLookupAnswer(const Exchange& exchange, TocMatch match, std::string_view discId,
-                      int trackCount, LookupResult& result) {
+// The JSON object of an answer. Nothing for an answer that did not come or is not understood
+// (`problem` says which) and for 404, "not found" (`problem` stays Done).
+std::optional<Json> ObjectOfAnswer(const Exchange& exchange, DatabaseProblem& problem) {
     if (exchange.problem.status != DatabaseStatus::Done) {
-        result.problem = exchange.problem;
-        return false;
+        problem = exchange.problem;
+        return std::nullopt;
     }
     if (exchange.status == 404) {
-        return true;
+        return std::nullopt;
     }
     std::optional<Json> json = ParseJson(exchange.body);
     if (!json || !json->is_object()) {
-        result.problem.status = DatabaseStatus::BadReply;
-        result.problem.serverText = FirstLine(exchange.body);
-        return false;
+        problem.status = DatabaseStatus::BadReply;
+        problem.serverText = FirstLine(exchange.body);
+        return std::nullopt;
+    }
+    return json;
+}
+
+// Reads one look-up answer: found, not found (404: nothing) or not understood.
+bool ReadLookupAnswer(const Exchange& exchange, TocMatch match, std::string_view discId,
+                      int trackCount, LookupResult& result) {
+    if (!ObjectOfAnswer(exchange, result.problem)) {
+        return result.problem.status == DatabaseStatus::Done;
     }
     for (Candidate& candidate :
          ParseMusicBrainzReleases(exchange.body, match, discId, trackCount)) {
@@ -425,16 +434,12 @@ LookupResult MusicBrainzRelease(std::string_view releaseId, int trackCount,
                                 const DatabaseClient& client, const std::atomic<bool>* cancel) {
     LookupResult result;
     result.problem.source = DatabaseSource::MusicBrainz;
-    Exchange exchange = Ask(MusicBrainzReleaseAddress(client, releaseId), client, cancel);
-    if (exchange.problem.status != DatabaseStatus::Done) {
-        result.problem = exchange.problem;
+    const Exchange exchange = Ask(MusicBrainzReleaseAddress(client, releaseId), client, cancel);
+    const std::optional<Json> release = ObjectOfAnswer(exchange, result.problem);
+    if (!release) {
         return result;
     }
-    if (exchange.status == 404) {
-        return result;
-    }
-    std::optional<Json> release = ParseJson(exchange.body);
-    if (!release || !release->is_object() || TextOf(*release, "id").empty()) {
+    if (TextOf(*release, "id").empty()) {
         result.problem.status = DatabaseStatus::BadReply;
         result.problem.serverText = FirstLine(exchange.body);
         return result;
@@ -450,18 +455,8 @@ SearchResult MusicBrainzSearch(const SearchWords& words, const DatabaseClient& c
                                const std::atomic<bool>* cancel) {
     SearchResult result;
     result.problem.source = DatabaseSource::MusicBrainz;
-    Exchange exchange = Ask(MusicBrainzSearchAddress(client, words), client, cancel);
-    if (exchange.problem.status != DatabaseStatus::Done) {
-        result.problem = exchange.problem;
-        return result;
-    }
-    if (exchange.status == 404) {
-        return result;
-    }
-    std::optional<Json> json = ParseJson(exchange.body);
-    if (!json || !json->is_object()) {
-        result.problem.status = DatabaseStatus::BadReply;
-        result.problem.serverText = FirstLine(exchange.body);
+    const Exchange exchange = Ask(MusicBrainzSearchAddress(client, words), client, cancel);
+    if (!ObjectOfAnswer(exchange, result.problem)) {
         return result;
     }
     result.hits = ParseMusicBrainzSearch(exchange.body);
