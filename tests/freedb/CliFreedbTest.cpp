@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -232,14 +233,17 @@ int InterruptedStatus(CliFixture& f, const std::vector<std::string>& args) {
     argv.push_back(nullptr);
 
     const std::size_t requestsBefore = f.server.Requests().size();
-    pid_t pid = fork();
-    if (pid == 0) {
-        int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
+    // Spawned, not forked: see RunCommand.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd : {0, 1, 2}) {
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+    }
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
     }
     for (int i = 0; i < 500 && f.server.Requests().size() == requestsBefore; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

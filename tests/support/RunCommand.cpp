@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,18 +49,28 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const std::string
         pipe2(errPipe, O_CLOEXEC) != 0) {
         return result;
     }
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        std::vector<char*> args;
-        for (const auto& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
+    std::vector<char*> args;
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    // posix_spawn rather than fork: the test process runs threads (the local servers), and a
+    // forked child of a threaded process may block on a lock another thread held at the fork,
+    // as the ThreadSanitizer runtime's allocator does. A spawned child runs nothing but exec.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+            close(fd);
         }
-        args.push_back(nullptr);
-        execvpe(args[0], args.data(), envp.data());
-        _exit(127);
+        result.status = 127;  // as a shell reports a program it cannot start
+        return result;
     }
     close(inPipe[0]);
     close(outPipe[1]);
