@@ -66,7 +66,7 @@ int RunSearchCommand(const std::vector<std::string>& argv) {
     // The web page search: --server names its endpoint there.
     auto endpoint = web ? args.Value("--server") : args.Value("--endpoint");
     if (endpoint && endpoint->empty()) {
-        return UsageError("--endpoint braucht eine Adresse.");
+        return UsageError(str::CliEndpointNeedsAddress);
     }
     CliApp app;
     app.ApplyCommonOptions(args);
