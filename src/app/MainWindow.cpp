@@ -944,13 +944,16 @@ void MainWindow::AlbumFieldEdited(QLineEdit* edit) {
 }
 
 void MainWindow::GenreEdited() {
-    if (refreshing_) {
+    // Opening the list with the mouse may "activate" the entry already shown: a choice that
+    // changes nothing is no edit.
+    const std::string genre = ToText(genreBox_->currentText());
+    if (refreshing_ || genre == session_.doc.cd.genre.str()) {
         return;
     }
     history_->Record(
         str::AlbumGenreLabel,
-        [this] {
-            session_.doc.cd.genre = ToText(genreBox_->currentText());
+        [this, genre] {
+            session_.doc.cd.genre = genre;
             SetModified(session_, true);
         },
         IdGenre);

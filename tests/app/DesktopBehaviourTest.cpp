@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 
@@ -117,6 +118,17 @@ TEST(DesktopBehaviour, GenreListOpensAtTheGenreShown) {
         genre->hidePopup();
         EXPECT_EQ(genre->currentText(), shown);  // the field keeps what was typed
     }
+    // Opened with a click on its arrow and closed with Escape, the list changes nothing: the
+    // document is not marked modified.
+    editor.doc().cd.genre = "Pop";
+    editor.doc().modified = false;
+    genre->setEditText(QStringLiteral("Pop"));
+    QTest::mouseClick(genre, Qt::LeftButton, {}, QPoint(genre->width() - 5, genre->height() / 2));
+    ASSERT_TRUE(genre->view()->isVisible());
+    QTest::keyClick(genre->view(), Qt::Key_Escape);
+    EXPECT_FALSE(genre->view()->isVisible());
+    EXPECT_EQ(genre->currentText(), QStringLiteral("Pop"));
+    EXPECT_FALSE(editor.doc().modified);
 }
 
 TEST(DesktopBehaviour, SaveDialogStartsInTheMusicFolderWithoutARememberedOne) {
