@@ -17,18 +17,7 @@ namespace {
 constexpr std::size_t ChapterTagReadLimit = 16 << 20;
 // How deep tables of contents that name further tables are followed.
 constexpr int MaxTocDepth = 8;
-
-constexpr std::size_t HeaderSize = 10;
-constexpr unsigned char TagUnsynchronised = 0x80;
-constexpr unsigned char TagExtendedHeader = 0x40;
-constexpr unsigned char V23Compressed = 0x80;
-constexpr unsigned char V23Encrypted = 0x40;
-constexpr unsigned char V23Grouped = 0x20;
-constexpr unsigned char V24Grouped = 0x40;
-constexpr unsigned char V24Compressed = 0x08;
-constexpr unsigned char V24Encrypted = 0x04;
-constexpr unsigned char V24Unsynchronised = 0x02;
-constexpr unsigned char V24DataLength = 0x01;
+constexpr std::size_t TagHeaderSize = 10;
 
 std::uint32_t BigEndian(std::string_view bytes) {
     std::uint32_t value = 0;
@@ -36,54 +25,6 @@ std::uint32_t BigEndian(std::string_view bytes) {
         value = (value << 8) | static_cast<unsigned char>(c);
     }
     return value;
-}
-
-using FrameVisitor = std::function<void(std::string_view id, std::string_view data)>;
-
-// Hands each frame of `frames` (version 2.3 or 2.4 frame headers) to `visit`, its data with
-// the frame's own flags undone. Ends at the padding and at a frame that runs past the end.
-void WalkFrames(std::string_view frames, int major, bool tagUnsynchronised,
-                const FrameVisitor& visit) {
-    std::size_t offset = 0;
-    while (frames.size() - offset >= HeaderSize) {
-        const std::string_view header = frames.substr(offset, HeaderSize);
-        if (header[0] == '\0') {
-            return;
-        }
-        const std::string_view sizeBytes = header.substr(4, 4);
-        std::uint32_t size = BigEndian(sizeBytes);
-        if (major == 4 && std::none_of(sizeBytes.begin(), sizeBytes.end(), [](char c) {
-                return static_cast<unsigned char>(c) & 0x80;
-            })) {
-            size = Syncsafe(sizeBytes);
-        }
-        if (size > frames.size() - offset - HeaderSize) {
-            return;
-        }
-        std::string_view data = frames.substr(offset + HeaderSize, size);
-        offset += HeaderSize + size;
-
-        const auto flags = static_cast<unsigned char>(header[9]);
-        std::string plain;
-        if (major == 3) {
-            if (flags & (V23Compressed | V23Encrypted)) {
-                continue;
-            }
-            data = data.substr(std::min<std::size_t>((flags & V23Grouped) ? 1 : 0, data.size()));
-        } else {
-            if (flags & (V24Compressed | V24Encrypted)) {
-                continue;
-            }
-            if ((flags & V24Unsynchronised) || tagUnsynchronised) {
-                plain = Resynchronised(data);
-                data = plain;
-            }
-            const std::size_t added =
-                ((flags & V24Grouped) ? 1 : 0) + ((flags & V24DataLength) ? 4 : 0);
-            data = data.substr(std::min(added, data.size()));
-        }
-        visit(header.substr(0, 4), data);
-    }
 }
 
 // An element ID: the bytes up to its terminator, and what follows it. No terminator: nothing
@@ -105,11 +46,15 @@ struct Toc {
 
 // The titles of the sub-frames: TIT2 into `title`, TPE1 into `performer` (when given).
 void ReadSubFrames(std::string_view frames, int major, std::string& title, std::string* performer) {
-    WalkFrames(frames, major, false, [&](std::string_view id, std::string_view data) {
-        if (id == "TIT2" && title.empty()) {
-            title = Id3v2FrameText(data);
-        } else if (performer && id == "TPE1" && performer->empty()) {
-            *performer = Id3v2FrameText(data);
+    ForEachId3v2SubFrame(frames, major, [&](const Id3v2Frame& frame) {
+        std::string* field = frame.id == "TIT2"                ? &title
+                             : performer && frame.id == "TPE1" ? performer
+                                                               : nullptr;
+        if (!field || !field->empty()) {
+            return;
+        }
+        if (auto data = frame.Data()) {
+            *field = Id3v2FrameText(*data);
         }
     });
 }
@@ -118,66 +63,46 @@ void ReadSubFrames(std::string_view frames, int major, std::string& title, std::
 
 ChapterTable ReadChapters(std::string_view tag) {
     ChapterTable table;
-    if (tag.size() < HeaderSize || tag.substr(0, 3) != "ID3") {
-        return table;
-    }
-    const int major = static_cast<unsigned char>(tag[3]);
-    const auto flags = static_cast<unsigned char>(tag[5]);
-    if (major != 3 && major != 4) {
-        return table;
-    }
-    std::string_view body = tag.substr(HeaderSize);
-    body = body.substr(0, Syncsafe(tag.substr(6, 4)));
-    std::string plain;
-    if (major == 3 && (flags & TagUnsynchronised)) {
-        plain = Resynchronised(body);
-        body = plain;
-    }
-    if (flags & TagExtendedHeader) {
-        if (body.size() < 4) {
-            return table;
-        }
-        // 2.3 states the size without its own four bytes, 2.4 with them (syncsafe).
-        const std::size_t skip = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4))
-                                            : std::size_t{Syncsafe(body.substr(0, 4))};
-        body = body.substr(std::min(skip, body.size()));
-    }
-
     std::vector<Chapter> chapters;
     std::vector<Toc> tocs;
-    const bool tagUnsynchronised = (flags & TagUnsynchronised) != 0;
-    WalkFrames(body, major, major == 4 && tagUnsynchronised,
-               [&](std::string_view id, std::string_view data) {
-                   if (id == "CHAP") {
-                       auto [element, rest] = ElementId(data);
-                       if (rest.size() < 16) {
-                           return;  // no times
-                       }
-                       Chapter chapter;
-                       chapter.id = std::move(element);
-                       chapter.startMs = BigEndian(rest.substr(0, 4));
-                       chapter.endMs = BigEndian(rest.substr(4, 4));
-                       ReadSubFrames(rest.substr(16), major, chapter.title, &chapter.performer);
-                       chapters.push_back(std::move(chapter));
-                   } else if (id == "CTOC") {
-                       auto [element, rest] = ElementId(data);
-                       if (rest.size() < 2) {
-                           return;
-                       }
-                       Toc toc;
-                       toc.id = std::move(element);
-                       toc.flags = static_cast<unsigned char>(rest[0]);
-                       const int count = static_cast<unsigned char>(rest[1]);
-                       rest.remove_prefix(2);
-                       for (int i = 0; i < count && !rest.empty(); ++i) {
-                           auto [entry, after] = ElementId(rest);
-                           toc.entries.push_back(std::move(entry));
-                           rest = after;
-                       }
-                       ReadSubFrames(rest, major, toc.title, nullptr);
-                       tocs.push_back(std::move(toc));
-                   }
-               });
+    // Chapters came with 2.3; a 2.2 tag has none.
+    ForEachId3v2Frame(tag, [&](const Id3v2Frame& frame) {
+        if (frame.major < 3 || (frame.id != "CHAP" && frame.id != "CTOC")) {
+            return;
+        }
+        const auto data = frame.Data();
+        if (!data) {
+            return;
+        }
+        auto [element, rest] = ElementId(*data);
+        if (frame.id == "CHAP") {
+            if (rest.size() < 16) {
+                return;  // no times
+            }
+            Chapter chapter;
+            chapter.id = std::move(element);
+            chapter.startMs = BigEndian(rest.substr(0, 4));
+            chapter.endMs = BigEndian(rest.substr(4, 4));
+            ReadSubFrames(rest.substr(16), frame.major, chapter.title, &chapter.performer);
+            chapters.push_back(std::move(chapter));
+            return;
+        }
+        if (rest.size() < 2) {
+            return;
+        }
+        Toc toc;
+        toc.id = std::move(element);
+        toc.flags = static_cast<unsigned char>(rest[0]);
+        const int count = static_cast<unsigned char>(rest[1]);
+        rest.remove_prefix(2);
+        for (int i = 0; i < count && !rest.empty(); ++i) {
+            auto [entry, after] = ElementId(rest);
+            toc.entries.push_back(std::move(entry));
+            rest = after;
+        }
+        ReadSubFrames(rest, frame.major, toc.title, nullptr);
+        tocs.push_back(std::move(toc));
+    });
     if (chapters.empty()) {
         return table;
     }
@@ -242,7 +167,7 @@ TrackList ChapterTrackList(const ChapterTable& table) {
 
 void OfferChapters(Mp3ScanJob& job, const Mp3ScanHooks& hooks, ByteSource& file,
                    std::string_view firstChunk) {
-    if (firstChunk.size() < HeaderSize || firstChunk.substr(0, 3) != "ID3") {
+    if (firstChunk.size() < TagHeaderSize || firstChunk.substr(0, 3) != "ID3") {
         return;
     }
     std::string_view tag = firstChunk;

@@ -239,6 +239,101 @@ std::string Resynchronised(std::string_view bytes) {
     return plain;
 }
 
+namespace {
+
+void WalkFrames(std::string_view frames, int major, bool tagUnsynchronised,
+                const Id3v2FrameVisitor& visit) {
+    const std::size_t idSize = major == 2 ? 3 : 4;
+    const std::size_t headerSize = major == 2 ? 6 : 10;
+    std::size_t offset = 0;
+    while (frames.size() - offset >= headerSize) {
+        const std::string_view header = frames.substr(offset, headerSize);
+        if (header[0] == '\0') {
+            return;  // the padding
+        }
+        const std::string_view sizeBytes = header.substr(idSize, major == 2 ? 3 : 4);
+        std::uint32_t size = BigEndian(sizeBytes);
+        // 2.4 sizes are syncsafe; some writers put plain sizes there, recognisable by a byte
+        // with its top bit set.
+        if (major == 4 && std::none_of(sizeBytes.begin(), sizeBytes.end(), [](char c) {
+                return static_cast<unsigned char>(c) & 0x80;
+            })) {
+            size = Syncsafe(sizeBytes);
+        }
+        if (size > frames.size() - offset - headerSize) {
+            return;  // runs past the tag or past what was read
+        }
+        Id3v2Frame frame;
+        frame.id = header.substr(0, idSize);
+        frame.stored = frames.substr(offset + headerSize, size);
+        frame.major = major;
+        frame.flags = major == 2 ? 0 : static_cast<unsigned char>(header[9]);
+        frame.tagUnsynchronised = tagUnsynchronised;
+        offset += headerSize + size;
+        visit(frame);
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> Id3v2Frame::Data() const {
+    std::string_view data = stored;
+    std::string plain;
+    if (major == 3) {
+        if (flags & (V23Compressed | V23Encrypted)) {
+            return std::nullopt;
+        }
+        data.remove_prefix(std::min<std::size_t>((flags & V23Grouped) ? 1 : 0, data.size()));
+    } else if (major == 4) {
+        if (flags & (V24Compressed | V24Encrypted)) {
+            return std::nullopt;
+        }
+        if ((flags & V24Unsynchronised) || tagUnsynchronised) {
+            plain = Resynchronised(data);
+            data = plain;
+        }
+        const std::size_t added =
+            ((flags & V24Grouped) ? 1 : 0) + ((flags & V24DataLength) ? 4 : 0);
+        data.remove_prefix(std::min(added, data.size()));
+    }
+    return std::string(data);
+}
+
+int ForEachId3v2Frame(std::string_view tag, const Id3v2FrameVisitor& visit) {
+    constexpr std::size_t HeaderSize = 10;
+    if (tag.size() < HeaderSize || tag.substr(0, 3) != "ID3") {
+        return 0;
+    }
+    const int major = static_cast<unsigned char>(tag[3]);
+    const auto flags = static_cast<unsigned char>(tag[5]);
+    if (major < 2 || major > 4 || (major == 2 && (flags & TagExtendedHeader))) {
+        return 0;
+    }
+    std::string_view body = tag.substr(HeaderSize);
+    body = body.substr(0, Syncsafe(tag.substr(6, 4)));
+    std::string plain;
+    if (major < 4 && (flags & TagUnsynchronised)) {
+        // Up to 2.3 the whole tag after its header is unsynchronised.
+        plain = Resynchronised(body);
+        body = plain;
+    }
+    if (major >= 3 && (flags & TagExtendedHeader)) {
+        if (body.size() < 4) {
+            return major;
+        }
+        // 2.3 states the size without its own four bytes, 2.4 with them (syncsafe).
+        const std::size_t skip = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4))
+                                            : std::size_t{Syncsafe(body.substr(0, 4))};
+        body.remove_prefix(std::min(skip, body.size()));
+    }
+    WalkFrames(body, major, major == 4 && (flags & TagUnsynchronised), visit);
+    return major;
+}
+
+void ForEachId3v2SubFrame(std::string_view frames, int major, const Id3v2FrameVisitor& visit) {
+    WalkFrames(frames, major, false, visit);
+}
+
 Id3v2String ReadId3v2String(std::string_view bytes, unsigned char encoding) {
     Id3v2String result;
     std::size_t end = std::string_view::npos;
@@ -326,81 +421,15 @@ std::string Id3v2Genre(std::string_view text) {
 
 Id3v2Texts ReadId3v2Texts(std::string_view tag) {
     Id3v2Texts texts;
-    constexpr std::size_t HeaderSize = 10;
-    if (tag.size() < HeaderSize || tag.substr(0, 3) != "ID3") {
-        return texts;
-    }
-    const auto major = static_cast<unsigned char>(tag[3]);
-    const auto flags = static_cast<unsigned char>(tag[5]);
-    if (major < 2 || major > 4 || (major == 2 && (flags & TagExtendedHeader))) {
-        return texts;
-    }
-    std::string_view body = tag.substr(HeaderSize);
-    body = body.substr(0, Syncsafe(tag.substr(6, 4)));
-    std::string plain;
-    if (major < 4 && (flags & TagUnsynchronised)) {
-        // Up to 2.3 the whole tag after its header is unsynchronised.
-        plain = Resynchronised(body);
-        body = plain;
-    }
-    std::size_t offset = 0;
-    if (major >= 3 && (flags & TagExtendedHeader)) {
-        if (body.size() < 4) {
-            return texts;
+    ForEachId3v2Frame(tag, [&](const Id3v2Frame& frame) {
+        const TextFrame* text = FindTextFrame(frame.id, frame.major == 2);
+        if (!text || !(texts.*(text->field)).empty()) {
+            return;
         }
-        // 2.3 states the size without its own four bytes, 2.4 with them (syncsafe).
-        offset = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4))
-                            : std::size_t{Syncsafe(body.substr(0, 4))};
-    }
-    const std::size_t idSize = major == 2 ? 3 : 4;
-    const std::size_t frameHeaderSize = major == 2 ? 6 : 10;
-    while (offset < body.size() && body.size() - offset >= frameHeaderSize) {
-        const std::string_view header = body.substr(offset, frameHeaderSize);
-        if (header[0] == '\0') {
-            break;  // the padding
+        if (auto data = frame.Data()) {
+            texts.*(text->field) = Id3v2FrameText(*data);
         }
-        const std::string_view sizeBytes = header.substr(idSize, major == 2 ? 3 : 4);
-        std::uint32_t size = BigEndian(sizeBytes);
-        if (major == 4 && std::none_of(sizeBytes.begin(), sizeBytes.end(), [](char c) {
-                return static_cast<unsigned char>(c) & 0x80;
-            })) {
-            size = Syncsafe(sizeBytes);
-        }
-        if (size > body.size() - offset - frameHeaderSize) {
-            break;  // runs past the tag or past what was read
-        }
-        std::string_view data = body.substr(offset + frameHeaderSize, size);
-        offset += frameHeaderSize + size;
-
-        const std::string_view id = header.substr(0, idSize);
-        const TextFrame* frame = FindTextFrame(id, major == 2);
-        if (!frame || !(texts.*(frame->field)).empty()) {
-            continue;
-        }
-        std::string frameData;
-        if (major == 3) {
-            const auto frameFlags = static_cast<unsigned char>(header[9]);
-            if (frameFlags & (V23Compressed | V23Encrypted)) {
-                continue;
-            }
-            if (frameFlags & V23Grouped) {
-                data = data.substr(std::min<std::size_t>(1, data.size()));
-            }
-        } else if (major == 4) {
-            const auto frameFlags = static_cast<unsigned char>(header[9]);
-            if (frameFlags & (V24Compressed | V24Encrypted)) {
-                continue;
-            }
-            if ((frameFlags & V24Unsynchronised) || (flags & TagUnsynchronised)) {
-                frameData = Resynchronised(data);
-                data = frameData;
-            }
-            const std::size_t added =
-                ((frameFlags & V24Grouped) ? 1 : 0) + ((frameFlags & V24DataLength) ? 4 : 0);
-            data = data.substr(std::min(added, data.size()));
-        }
-        texts.*(frame->field) = Id3v2FrameText(data);
-    }
+    });
     texts.genre = Id3v2Genre(texts.genre);
     texts.year = std::string(FirstCharacters(texts.year, 4));
     return texts;

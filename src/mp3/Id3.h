@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -126,6 +127,27 @@ struct MeasuredList;
 std::optional<MeasuredList> ReadAlbumWrapHeader(ByteSource& file, const unsigned char* buffer,
                                                 std::size_t length,
                                                 const TextEncoding& codePage = {});
+
+// One frame of an ID3v2 tag as it stands in the tag.
+struct Id3v2Frame {
+    std::string_view id;             // three letters in 2.2, four after
+    std::string_view stored;         // its data as stored
+    int major = 0;                   // the tag's version: 2, 3 or 4
+    unsigned char flags = 0;         // the second flag byte of its header (2.3 and 2.4)
+    bool tagUnsynchronised = false;  // 2.4: the tag's unsynchronisation holds for each frame
+    // Its data with its unsynchronisation, group byte and data length undone; nothing for a
+    // compressed or encrypted frame.
+    std::optional<std::string> Data() const;
+};
+using Id3v2FrameVisitor = std::function<void(const Id3v2Frame&)>;
+
+// Hands each frame of `tag` (an ID3v2.2, 2.3 or 2.4 tag from its header on) to `visit`,
+// after the tag's own unsynchronisation (up to 2.3) and its extended header. Ends at the
+// padding and at a frame that runs past the tag or past what `tag` holds. Returns the tag's
+// version, 0 when `tag` is none of these (or a compressed 2.2 tag) and nothing was visited.
+int ForEachId3v2Frame(std::string_view tag, const Id3v2FrameVisitor& visit);
+// The same for a run of frames of version `major` without a tag header (a chapter's frames).
+void ForEachId3v2SubFrame(std::string_view frames, int major, const Id3v2FrameVisitor& visit);
 
 // A 28-bit syncsafe integer of ID3v2 (seven bits a byte) from the first four bytes.
 std::uint32_t Syncsafe(std::string_view bytes);
