@@ -122,6 +122,48 @@ SearchDialog::Source SearchDialog::CurrentSource() const {
     return static_cast<Source>(std::clamp(source_->currentIndex(), 0, 2));
 }
 
+namespace {
+
+// Runs `work` as a job while the dialog keeps painting, and gives its result once it has ended.
+template <typename Result, typename Work>
+Result RunAndWait(JobRunner& runner, Work work) {
+    Result result;
+    QEventLoop wait;
+    runner.Start<Result>([work](const JobContext&) { return work(); }, {},
+                         [&](Result outcome) {
+                             result = std::move(outcome);
+                             wait.quit();
+                         });
+    wait.exec();
+    return result;
+}
+
+}  // namespace
+
+void SearchDialog::BeginSearch() {
+    searching_ = true;
+    cancel_ = false;
+    words_->setEnabled(false);
+    search_->setEnabled(false);
+    source_->setEnabled(false);
+    results_ = {};
+    ShowMessageLine(str::SearchRunning);
+    status_->clear();
+}
+
+void SearchDialog::EndSearch() {
+    searching_ = false;
+    ShowResults();
+    words_->setEnabled(true);
+    search_->setEnabled(true);
+    source_->setEnabled(true);
+    words_->setFocus();
+    if (closePending_) {
+        closePending_ = false;
+        QDialog::reject();
+    }
+}
+
 void SearchDialog::Search() {
     const std::string words = ToText(words_->text());
     if (searching_ || Trim(words).empty()) {
@@ -132,76 +174,33 @@ void SearchDialog::Search() {
         SearchByProtocol(words);
         return;
     }
-    searching_ = true;
-    cancel_ = false;
-    words_->setEnabled(false);
-    search_->setEnabled(false);
-    results_ = {};
-    ShowMessageLine(str::SearchRunning);
-    status_->clear();
-
-    // The page is fetched and read by a job while the dialog keeps painting; its messages are
-    // shown here once it has ended.
-    SearchOutcome found;
-    QEventLoop wait;
+    BeginSearch();
+    // The page is fetched and read by a job; its messages are shown here once it has ended.
     SearchOptions options = searchOptions_;
     options.legacyCodePage = session_.settings.LegacyCodePage;
     const StringTable& strings = session_.strings;
-    runner_.Start<SearchOutcome>(
-        [this, words, options, &strings](const JobContext&) {
+    const SearchOutcome found =
+        RunAndWait<SearchOutcome>(runner_, [this, words, options, &strings] {
             JobContext search(cancel_);
             return SearchDatabase(words, options, strings, search);
-        },
-        {},
-        [&](SearchOutcome outcome) {
-            found = std::move(outcome);
-            wait.quit();
         });
-    wait.exec();
-
     results_ = ReportSearchOutcome(session_, found);
-    searching_ = false;
-    ShowResults();
-    words_->setEnabled(true);
-    search_->setEnabled(true);
-    words_->setFocus();
-    if (closePending_) {
-        closePending_ = false;
-        QDialog::reject();
-    }
+    EndSearch();
 }
 
 void SearchDialog::SearchByProtocol(const std::string& words) {
     if (!EnsureDatabaseEmail(session_, store_, fonts_, this)) {
         return;
     }
-    searching_ = true;
-    cancel_ = false;
-    words_->setEnabled(false);
-    search_->setEnabled(false);
-    source_->setEnabled(false);
-    results_ = {};
-    ShowMessageLine(str::SearchRunning);
-    status_->clear();
-
+    BeginSearch();
     const LookupSources sources =
         CurrentSource() == GnudbProtocol ? LookupSources::Gnudb : LookupSources::MusicBrainz;
     const DatabaseClient client = DatabaseClientFromSettings(session_.settings);
-    DatabaseSearchOutcome found;
-    QEventLoop wait;
-    runner_.Start<DatabaseSearchOutcome>(
-        [this, words, sources, client](const JobContext&) {
+    DatabaseSearchOutcome found =
+        RunAndWait<DatabaseSearchOutcome>(runner_, [this, words, sources, client] {
             JobContext search(cancel_);
             return SearchDatabases(SplitSearchWords(words), sources, client, search);
-        },
-        {},
-        [&](DatabaseSearchOutcome outcome) {
-            found = std::move(outcome);
-            wait.quit();
         });
-    wait.exec();
-
-    searching_ = false;
     if (!found.cancelled) {
         ReportSearchProblems(session_, found);
     }
@@ -214,15 +213,7 @@ void SearchDialog::SearchByProtocol(const std::string& words) {
     for (const DatabaseHit& hit : hits_) {
         results_.entries.push_back({hit.id, hit.discId, hit.artistTitle});
     }
-    ShowResults();
-    words_->setEnabled(true);
-    search_->setEnabled(true);
-    source_->setEnabled(true);
-    words_->setFocus();
-    if (closePending_) {
-        closePending_ = false;
-        QDialog::reject();
-    }
+    EndSearch();
 }
 
 bool SearchDialog::LoadHit(const DatabaseHit& hit) {
@@ -230,19 +221,11 @@ bool SearchDialog::LoadHit(const DatabaseHit& hit) {
     const int trackCount = session_.doc.trackCount;
     searching_ = true;
     setEnabled(false);
-    DatabaseHitRead read;
-    QEventLoop wait;
-    runner_.Start<DatabaseHitRead>(
-        [this, hit, trackCount, client](const JobContext&) {
+    const DatabaseHitRead read =
+        RunAndWait<DatabaseHitRead>(runner_, [this, hit, trackCount, client] {
             JobContext job(cancel_);
             return ReadDatabaseHit(hit, trackCount, client, job);
-        },
-        {},
-        [&](DatabaseHitRead result) {
-            read = std::move(result);
-            wait.quit();
         });
-    wait.exec();
     setEnabled(true);
     searching_ = false;
     return ApplyDatabaseHitRead(session_, read);

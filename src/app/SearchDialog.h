@@ -66,6 +66,10 @@ class SearchDialog : public CentredDialog {
     Source CurrentSource() const;
     // The search by protocol; its hits are listed like the page's.
     void SearchByProtocol(const std::string& words);
+    // Before a search: the fields and the source locked, the list emptied, "searching" shown.
+    void BeginSearch();
+    // After it: the results shown, the fields free again, a close asked for meanwhile done.
+    void EndSearch();
     // A hit of a search by protocol: gnudb's record loaded, or MusicBrainz's release applied.
     bool LoadHit(const DatabaseHit& hit);
     void ShowMessageLine(StringId line);
