@@ -323,15 +323,22 @@ std::string MusicBrainzUserAgent(const DatabaseClient& client) {
     return "Tracklore/" + ClientVersion(client) + " ( " + contact + " )";
 }
 
-std::vector<Candidate> ParseMusicBrainzReleases(std::string_view json, TocMatch match,
-                                                std::string_view discId, int trackCount) {
-    std::vector<Candidate> candidates;
-    std::optional<Json> answer = ParseJson(json);
-    if (!answer || !answer->is_object()) {
-        return candidates;
+namespace {
+
+// The "releases" array of an answer, or nothing.
+const Json* ReleasesOf(const Json& answer) {
+    if (!answer.is_object()) {
+        return nullptr;
     }
-    auto releases = answer->find("releases");
-    if (releases == answer->end() || !releases->is_array()) {
+    auto releases = answer.find("releases");
+    return releases != answer.end() && releases->is_array() ? &*releases : nullptr;
+}
+
+std::vector<Candidate> CandidatesOf(const Json& answer, TocMatch match, std::string_view discId,
+                                    int trackCount) {
+    std::vector<Candidate> candidates;
+    const Json* releases = ReleasesOf(answer);
+    if (!releases) {
         return candidates;
     }
     for (const Json& release : *releases) {
@@ -347,14 +354,10 @@ std::vector<Candidate> ParseMusicBrainzReleases(std::string_view json, TocMatch 
     return candidates;
 }
 
-std::vector<DatabaseHit> ParseMusicBrainzSearch(std::string_view json) {
+std::vector<DatabaseHit> HitsOf(const Json& answer) {
     std::vector<DatabaseHit> hits;
-    std::optional<Json> answer = ParseJson(json);
-    if (!answer || !answer->is_object()) {
-        return hits;
-    }
-    auto releases = answer->find("releases");
-    if (releases == answer->end() || !releases->is_array()) {
+    const Json* releases = ReleasesOf(answer);
+    if (!releases) {
         return hits;
     }
     for (const Json& release : *releases) {
@@ -366,6 +369,19 @@ std::vector<DatabaseHit> ParseMusicBrainzSearch(std::string_view json) {
                         CreditText(release) + " / " + TextOf(release, "title")});
     }
     return hits;
+}
+
+}  // namespace
+
+std::vector<Candidate> ParseMusicBrainzReleases(std::string_view json, TocMatch match,
+                                                std::string_view discId, int trackCount) {
+    const std::optional<Json> answer = ParseJson(json);
+    return answer ? CandidatesOf(*answer, match, discId, trackCount) : std::vector<Candidate>{};
+}
+
+std::vector<DatabaseHit> ParseMusicBrainzSearch(std::string_view json) {
+    const std::optional<Json> answer = ParseJson(json);
+    return answer ? HitsOf(*answer) : std::vector<DatabaseHit>{};
 }
 
 namespace {
@@ -391,11 +407,11 @@ std::optional<Json> ObjectOfAnswer(const Exchange& exchange, DatabaseProblem& pr
 // Reads one look-up answer: found, not found (404: nothing) or not understood.
 bool ReadLookupAnswer(const Exchange& exchange, TocMatch match, std::string_view discId,
                       int trackCount, LookupResult& result) {
-    if (!ObjectOfAnswer(exchange, result.problem)) {
+    const std::optional<Json> answer = ObjectOfAnswer(exchange, result.problem);
+    if (!answer) {
         return result.problem.status == DatabaseStatus::Done;
     }
-    for (Candidate& candidate :
-         ParseMusicBrainzReleases(exchange.body, match, discId, trackCount)) {
+    for (Candidate& candidate : CandidatesOf(*answer, match, discId, trackCount)) {
         const bool known = std::any_of(result.candidates.begin(), result.candidates.end(),
                                        [&](const Candidate& c) { return c.id == candidate.id; });
         if (!known) {
@@ -456,10 +472,9 @@ SearchResult MusicBrainzSearch(const SearchWords& words, const DatabaseClient& c
     SearchResult result;
     result.problem.source = DatabaseSource::MusicBrainz;
     const Exchange exchange = Ask(MusicBrainzSearchAddress(client, words), client, cancel);
-    if (!ObjectOfAnswer(exchange, result.problem)) {
-        return result;
+    if (const std::optional<Json> answer = ObjectOfAnswer(exchange, result.problem)) {
+        result.hits = HitsOf(*answer);
     }
-    result.hits = ParseMusicBrainzSearch(exchange.body);
     return result;
 }
 
