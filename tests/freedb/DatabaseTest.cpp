@@ -344,11 +344,15 @@ TEST(MusicBrainzService, LookupAnswersRetryAndSearch) {
                        HttpReply::Ok(Json{{"releases", {Release("r1", "Names", 15)}}}.dump()));
     f.server.ServeOnce(f.Target(MusicBrainzSearchAddress(f.client, words)),
                        HttpReply::Ok(R"({"releases":[]})"));
+    // Requests to the service keep its gap between them (a second unless set otherwise).
+    f.client.musicBrainzGap = std::chrono::milliseconds(300);
+    const auto first = Clock::now();
     const SearchResult hits = MusicBrainzSearch(words, f.client, &f.cancel);
     ASSERT_EQ(hits.hits.size(), 1u);
     EXPECT_EQ(hits.hits[0].discId, "-");
     EXPECT_EQ(hits.hits[0].artistTitle, "Guano Apes / Names");
     EXPECT_TRUE(MusicBrainzSearch(words, f.client, &f.cancel).hits.empty());
+    EXPECT_GE(Clock::now() - first, std::chrono::milliseconds(300));
 }
 
 TEST(DatabaseLookup, BothSourcesGnudbFirstAndTheChoiceFillsTextsOnly) {
