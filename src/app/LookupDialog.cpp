@@ -18,14 +18,6 @@ namespace tracklore::app {
 
 namespace {
 
-// A plausible address: something before and after one "@", no blanks.
-bool LooksLikeEmail(const std::string& text) {
-    const std::size_t at = text.find('@');
-    return at != std::string::npos && at > 0 && at + 1 < text.size() &&
-           text.find('@', at + 1) == std::string::npos &&
-           text.find_first_of(" \t\r\n") == std::string::npos;
-}
-
 QString MatchText(const Candidate& candidate) {
     return Text(candidate.match == TocMatch::DiscId ? str::LookupMatchExact
                                                     : str::LookupMatchFuzzy);

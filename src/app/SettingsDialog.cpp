@@ -19,6 +19,7 @@
 
 #include "app/EditorApp.h"
 #include "app/QtText.h"
+#include "flows/LookupFlow.h"
 #include "freedb/Fetch.h"
 #include "resources/Strings.h"
 #include "settings/SettingsFile.h"
@@ -226,7 +227,13 @@ void SettingsDialog::accept() {
         codePage_->setFocus();
         return;
     }
+    // An empty address is asked for at the first look-up.
     const std::string email = Trim(ToText(email_->text()));
+    if (!email.empty() && !LooksLikeEmail(email)) {
+        ShowError(session_, str::LookupEmailInvalid, {email});
+        email_->setFocus();
+        return;
+    }
     const std::string clientName = Trim(ToText(clientName_->text()));
     const std::string cddbAddress = Trim(ToText(cddbAddress_->text()));
     const std::string musicBrainzAddress = Trim(ToText(musicBrainzAddress_->text()));

@@ -57,6 +57,13 @@ bool DatabaseEmailMissing(const Settings& settings) {
     return Trim(settings.Email).empty();
 }
 
+bool LooksLikeEmail(std::string_view text) {
+    const std::size_t at = text.find('@');
+    return at != std::string_view::npos && at > 0 && at + 1 < text.size() &&
+           text.find('@', at + 1) == std::string_view::npos &&
+           text.find_first_of(" \t\r\n") == std::string_view::npos;
+}
+
 LookupOutcome LookUpTrackList(const TrackList& list, LookupSources sources,
                               const DatabaseClient& client, const JobContext& job) {
     LookupOutcome outcome;

@@ -76,5 +76,8 @@ bool ReportSearchProblems(Session& session, const DatabaseSearchOutcome& outcome
 // The e-mail setting is empty: the editor asks for it (with LookupEmailExplanation) before the
 // first request; the command line refuses with LookupEmailMissing.
 bool DatabaseEmailMissing(const Settings& settings);
+// A plausible e-mail address for the databases: something before and after one "@", no
+// blanks.
+bool LooksLikeEmail(std::string_view text);
 
 }  // namespace tracklore

@@ -191,6 +191,28 @@ TEST(SettingsDialog, AddressWithoutBothLowerCaseMarkersIsRefused) {
     EXPECT_EQ(f.File(), before);
 }
 
+TEST(SettingsDialog, ImplausibleEmailIsRefusedAnEmptyOneIsKept) {
+    SettingsEditor f(IniWith(CustomUrl, 0, 0));
+    MessageBoxWatch boxes;
+    auto dialog = f.Open();
+    for (const char* email : {"tester", "tester@", "@example.org", "te ster@example.org"}) {
+        dialog->EmailEdit()->setText(email);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible()) << email;
+    }
+    ASSERT_EQ(boxes.seen.size(), 4u);
+    EXPECT_EQ(boxes.seen[0].text, "\"tester\" ist keine E-Mail-Adresse.");
+    EXPECT_TRUE(f.settings().Email.empty());
+    for (const char* email : {"", "tester@example.org"}) {
+        auto again = f.Open();
+        again->EmailEdit()->setText(email);
+        QTest::mouseClick(again->OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(again->isVisible()) << email;
+        EXPECT_EQ(f.settings().Email, email);
+    }
+    EXPECT_EQ(boxes.seen.size(), 4u);
+}
+
 TEST(SettingsDialog, AnotherRunningCopySeesTheConfirmedValues) {
     SettingsEditor f(IniWith(CustomUrl, 0, 0));
     // A second copy of the program: its own settings, watching the same file.
